@@ -1,0 +1,8 @@
+// Folder normal form: every trailing backslash removed, then exactly one
+// appended. "C:" becomes "C:\", "C:\Temp\\\" becomes "C:\Temp\", and an
+// empty path or one of backslashes only becomes "\".
+#pragma once
+
+// Rewrites a path held in a PATH_BUFFER in place. Returns 1, or 0 when the
+// normal form would not fit; the path is then left as it was.
+int normalizeFolder(char* path);

@@ -1,0 +1,18 @@
+// The console output stream: one process-wide buffered stream on standard
+// output. Bytes collect in a 512-byte block; a full block is written out
+// only when another byte arrives, and the rest at exit. Every LF goes out as
+// CR LF. After the first failed or short write the stream drops everything.
+#pragma once
+
+#include <windows.h>
+
+enum { OUTPUT_BLOCK = 512 };
+
+void openConsoleStream(HANDLE target);
+void insertText(const char* text);
+// Writes out what is still buffered; the stream is then closed.
+void closeConsoleStream();
+int consoleStreamFailed();
+
+// The output gate: writes text unless /Q is in force and force is 0.
+void emit(const char* text, int force);

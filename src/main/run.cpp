@@ -1,0 +1,135 @@
+#include "main/run.h"
+
+#include "common/ansi_text.h"
+#include "common/folder_path.h"
+#include "common/run_records.h"
+#include "common/version.h"
+#include "console/error_text.h"
+#include "console/output_stream.h"
+#include "console/usage.h"
+#include "main/arguments.h"
+#include "sweep/sweep.h"
+
+enum { CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED };
+
+// Writes a start-up failure: its text and the system's text for code.
+static DWORD failRun(const char* text, DWORD code)
+{
+    char errorText[MESSAGE_BUFFER];
+    systemErrorText(code, errorText);
+    char message[MESSAGE_BUFFER];
+    TextBuilder line;
+    startText(&line, message, sizeof message);
+    appendText(&line, text);
+    appendText(&line, errorText);
+    emit(message, 0);
+    return code;
+}
+
+// The outcome of a folder query that returned length: its error code; 206
+// when the path would not fit, in normal form too; 0 when folder holds it.
+static DWORD takeQueriedFolder(UINT length, char* folder)
+{
+    if (length == 0)
+        return GetLastError();
+    if (length >= PATH_BUFFER || !normalizeFolder(folder))
+        return ERROR_FILENAME_EXCED_RANGE;
+    return 0;
+}
+
+static DWORD findSystemFolders()
+{
+    DWORD code = takeQueriedFolder(GetWindowsDirectoryA(systemFolders.windowsFolder, PATH_BUFFER),
+                                   systemFolders.windowsFolder);
+    if (code != 0)
+        return failRun("\nFailed to retrieve the path of the Windows folder.\n\n", code);
+    code = takeQueriedFolder(GetSystemDirectoryA(systemFolders.systemFolder, PATH_BUFFER),
+                             systemFolders.systemFolder);
+    if (code != 0)
+        return failRun("\nFailed to retrieve the path of the Windows System folder.\n\n", code);
+    return 0;
+}
+
+static void emitFolderLine(const char* label, const char* folder, const char* end)
+{
+    char message[MESSAGE_BUFFER];
+    TextBuilder line;
+    startText(&line, message, sizeof message);
+    appendText(&line, label);
+    appendText(&line, folder);
+    appendText(&line, end);
+    emit(message, 0);
+}
+
+static DWORD chooseTargetFolder()
+{
+    if (targetFolderTooLong())
+        return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
+    if (targetFolder[0] != '\0') {
+        if (!normalizeFolder(targetFolder))
+            return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    DWORD code = takeQueriedFolder(GetTempPathA(PATH_BUFFER, targetFolder), targetFolder);
+    if (code != 0)
+        return failRun("\nFailed to retrieve the path of the TEMP folder.\n\n", code);
+    return 0;
+}
+
+static bool userConfirms()
+{
+    char message[MESSAGE_BUFFER];
+    TextBuilder text;
+    startText(&text, message, sizeof message);
+    appendText(&text, "Are you sure you want to clean up ");
+    appendText(&text, targetFolder);
+    appendText(&text, "?");
+    return MessageBoxA(GetForegroundWindow(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+static void reportResult(DWORD result)
+{
+    char message[MESSAGE_BUFFER];
+    TextBuilder line;
+    if (runOptions.diagnostic) {
+        emit("\n", 0);
+        startText(&line, message, sizeof message);
+        appendText(&line, "\nProcess is exiting with return code ");
+        appendNumber(&line, result);
+        appendText(&line, ".");
+        emit(message, 0);
+    }
+    char errorText[MESSAGE_BUFFER];
+    systemErrorText(result, errorText);
+    emit("\n", 0);
+    startText(&line, message, sizeof message);
+    appendText(&line, "\n");
+    appendText(&line, errorText);
+    emit(message, 0);
+    emit("\n", 0);
+}
+
+DWORD runDustrel(int count, char** arguments)
+{
+    if (readArguments(count, arguments) == argumentsAskUsage) {
+        printUsage(arguments[0]);
+        return 1;
+    }
+    DWORD code = findSystemFolders();
+    if (code != 0)
+        return code;
+    if (runOptions.diagnostic) {
+        emitFolderLine("\n WINDIR: [", systemFolders.windowsFolder, "]");
+        emitFolderLine("\n SYSDIR: [", systemFolders.systemFolder, "]\n");
+    }
+    code = chooseTargetFolder();
+    if (code != 0)
+        return code;
+    if (runOptions.confirm && !userConfirms())
+        return CONFIRMATION_DECLINED;
+
+    emitFolderLine("\nCleaning  ", targetFolder, "");
+    DWORD result = sweepFolder(targetFolder, 0);
+    reportResult(result);
+    return result;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <windows.h>
+
+// The whole run above the sweep: reads the arguments, finds the Windows,
+// System and target folders, asks for confirmation, sweeps, reports.
+// Returns the exit code.
+DWORD runDustrel(int count, char** arguments);
