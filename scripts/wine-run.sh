@@ -5,6 +5,8 @@
 #   C: the prefix's own drive_c      B: the build folder
 #   T: the build's test scratch      Z: the prefix folder (a second name for C:\ and C:\windows)
 # Usage: wine-run.sh BUILD_DIR PROGRAM [ARGUMENTS...]
+#        wine-run.sh BUILD_DIR --start   (a fresh persistent wineserver with
+#        the prefix's services and desktop, before tests run; --stop ends it)
 set -eu
 
 build_dir=$(cd "$1" && pwd)
@@ -45,5 +47,32 @@ prepare_prefix() {
     flock 9
     prepare_prefix
 ) 9>"$build_dir/wineprefix.lock"
+
+# Processes that the first Wine program starts (services, the desktop)
+# inherit its standard handles and live as long as the server: started here,
+# they hold /dev/null instead of a test's output pipe.
+case "$1" in
+    --start)
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+        wineserver -p
+        wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+        exit 0
+        ;;
+    --stop)
+        wineserver -k 2>/dev/null || true
+        exit 0
+        ;;
+esac
+
+# A test program starts with an empty scratch folder of its own, T:\<program>.
+program=$(basename "$1" .exe)
+case "$program" in
+    *_tests)
+        rm -rf "${scratch:?}/$program"
+        mkdir -p "$scratch/$program"
+        ;;
+esac
+export DUSTREL_SCRATCH_UNIX="$scratch"
 
 exec wine "$@"

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Without a display the confirmation box cannot be shown: the run must be
+# declined with 156, print nothing, and delete nothing.
+set -u
+build_dir=$1
+wine_run=$2
+scratch="$build_dir/test-scratch/box_without_display"
+rm -rf "$scratch"
+mkdir -p "$scratch"
+touch "$scratch/a.tmp"
+output=$(env -u DISPLAY "$wine_run" "$build_dir" "$build_dir/dustrel.exe" '/p:T:\box_without_display')
+code=$?
+[ "$code" -eq 156 ] || { echo "exit code $code, expected 156"; exit 1; }
+[ -z "$output" ] || { echo "unexpected output: $output"; exit 1; }
+[ -e "$scratch/a.tmp" ] || { echo "a.tmp was deleted"; exit 1; }
+echo "declined with 156, no output, nothing deleted"
