@@ -132,37 +132,24 @@ static void restoreAttributes(const SweepLevel* level)
     SetFileAttributesA(level->fullPath, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-static void removeFolder(SweepLevel* level)
+// Removes the folder or deletes the file the entry names; a failure writes
+// its line. A folder that still holds something is not a failure.
+static void removeFromDisk(SweepLevel* level, bool folder)
 {
     if (!runOptions.applyChanges)
         return;
     bool reset = needsAttributeReset(level);
     if (reset)
         SetFileAttributesA(level->fullPath, FILE_ATTRIBUTE_NORMAL);
-    if (RemoveDirectoryA(level->fullPath))
+    if (folder ? RemoveDirectoryA(level->fullPath) : DeleteFileA(level->fullPath))
         return;
     DWORD code = GetLastError();
     if (reset)
         restoreAttributes(level);
-    if (code == ERROR_DIR_NOT_EMPTY)
+    if (folder && code == ERROR_DIR_NOT_EMPTY)
         writeEntryLine(level, "\nNotEmpty  ", true);
     else
         failEntry(level, code);
-}
-
-static void deleteFile(SweepLevel* level)
-{
-    if (!runOptions.applyChanges)
-        return;
-    bool reset = needsAttributeReset(level);
-    if (reset)
-        SetFileAttributesA(level->fullPath, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(level->fullPath))
-        return;
-    DWORD code = GetLastError();
-    if (reset)
-        restoreAttributes(level);
-    failEntry(level, code);
 }
 
 // The entry goes: a folder is emptied and removed, a link removed, a file
@@ -181,7 +168,7 @@ static bool removeEntry(SweepLevel* level)
         return true;
     }
     if (!folder) {
-        deleteFile(level);
+        removeFromDisk(level, false);
         return true;
     }
     if (!link) {
@@ -193,7 +180,7 @@ static bool removeEntry(SweepLevel* level)
         sweepFolder(level->fullPath, 1);  // failures inside show in their own lines only
         writeEntryLine(level, "\nRemoving  ", true);
     }
-    removeFolder(level);
+    removeFromDisk(level, true);
     return true;
 }
 
