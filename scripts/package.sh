@@ -7,7 +7,7 @@ set -eu
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${DUSTREL_BUILD:-$source_dir/build}
 "$source_dir/scripts/setup.sh"
-"$source_dir/scripts/build.sh" --target dustrel
+"$source_dir/scripts/build.sh"
 cd "$build_dir"
 cpack -G ZIP
 cd release
