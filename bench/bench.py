@@ -1,0 +1,401 @@
+#!/usr/bin/env python3
+"""Times Dustrel's sweep against the platform's own floor and prints a table.
+
+Run through bench/run.sh, which builds dustrel.exe and the floor program into
+the benchmark's build folder and starts a persistent Wine server in that
+folder's own prefix (drive T: is the benchmark's scratch folder there).
+
+Every timed run gets a fresh tree made from the same recipe. The contenders
+take turns (A B C D A B C D ...), and each figure is a median.
+"""
+
+import argparse
+import datetime
+import math
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+# One unit of the recipe is 100 entries: a top-level folder holding 57 files
+# and 2 sub-folders, each of those holding 15 files and one more folder with
+# 4 files. Names stay short, as temporary names do.
+UNIT_ENTRIES = 100
+TOP_FILES = 57
+SUB_FOLDERS = 2
+SUB_FILES = 15
+DEEP_FILES = 4
+
+
+def make_tree(root, entries, half_kept):
+    """Makes root afresh with `entries` entries below it. Top-level folders
+    are "~d1", "~d2", ...; with half_kept every second one is "keep<n>"
+    instead, a name that does not qualify. Returns the kept entry count."""
+    if os.path.lexists(root):
+        shutil.rmtree(root)
+    os.mkdir(root)
+    kept = 0
+    for unit in range(1, entries // UNIT_ENTRIES + 1):
+        keep = half_kept and unit % 2 == 0
+        top = os.path.join(root, ("keep%d" if keep else "~d%d") % unit)
+        os.mkdir(top)
+        for i in range(TOP_FILES):
+            open(os.path.join(top, "f%03d.tmp" % i), "wb").close()
+        for s in range(SUB_FOLDERS):
+            sub = os.path.join(top, "sub%d" % s)
+            os.mkdir(sub)
+            for i in range(SUB_FILES):
+                open(os.path.join(sub, "g%03d.dat" % i), "wb").close()
+            deep = os.path.join(sub, "deep")
+            os.mkdir(deep)
+            for i in range(DEEP_FILES):
+                open(os.path.join(deep, "h%d.log" % i), "wb").close()
+        if keep:
+            kept += UNIT_ENTRIES
+    os.sync()  # the tree's own writeback does not land inside a timed run
+    return kept
+
+
+def count_entries(root):
+    total = 0
+    for _, folders, files in os.walk(root):
+        total += len(folders) + len(files)
+    return total
+
+
+class Bench:
+    def __init__(self, build, runs):
+        self.build = os.path.abspath(build)
+        self.scratch = os.path.join(self.build, "test-scratch")  # drive T:
+        self.runs = runs
+        self.env = dict(os.environ,
+                        WINEPREFIX=os.path.join(self.build, "wineprefix"),
+                        WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
+        self.notes = []
+        self.quiet_checks = []
+
+    # --- running one contender -------------------------------------------
+
+    def command(self, contender, tree, extra=()):
+        """The argument list of contender on T:\\<tree>."""
+        win = "T:\\" + tree
+        if contender == "dustrel":
+            return ["wine", "B:\\dustrel.exe", "/y", "/q", "/p:" + win] + list(extra)
+        if contender == "dustrel-out":
+            return ["wine", "B:\\dustrel.exe", "/y", "/p:" + win]
+        if contender == "floor":
+            return ["wine", "B:\\dustrel_floor.exe", win]
+        if contender == "del+rd":
+            return ["wine", "cmd.exe", "/c",
+                    "for /d %%d in (%s\\~*) do (del /s /q /f %%d\\* >nul & rd /s /q %%d)" % win]
+        if contender == "rm -rf":
+            root = os.path.join(self.scratch, tree)
+            return ["rm", "-rf"] + sorted(os.path.join(root, n) for n in os.listdir(root)
+                                          if n.startswith("~"))
+        raise ValueError(contender)
+
+    def run(self, argv, stdout_path=None, trace_path=None):
+        """Runs argv; returns (seconds, exit code, max RSS in KiB)."""
+        if trace_path:
+            argv = ["strace", "-f", "-y", "-qq", "-e", "trace=write,writev,pwrite64,pwritev",
+                    "-o", trace_path] + argv
+        # GNU time starts the program from its own small process: a child
+        # forked from this one would count this interpreter's pages in its
+        # max RSS.
+        rss_path = os.path.join(self.build, "bench-rss.txt")
+        argv = ["/usr/bin/time", "-f", "%M", "-o", rss_path] + argv
+        out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
+        try:
+            start = time.perf_counter()
+            code = subprocess.call(argv, env=self.env, stdin=subprocess.DEVNULL,
+                                   stdout=out, stderr=subprocess.DEVNULL)
+            seconds = time.perf_counter() - start
+        finally:
+            if stdout_path:
+                out.close()
+        with open(rss_path) as f:
+            maxrss = int(f.read().split()[-1])
+        return seconds, code, maxrss
+
+    def timed(self, contender, entries, half_kept, extra=(), stdout_path=None):
+        tree = "tree"
+        root = os.path.join(self.scratch, tree)
+        kept = make_tree(root, entries, half_kept)
+        argv = self.command(contender, tree, extra)
+        seconds, code, rss = self.run(argv, stdout_path)
+        left = count_entries(root)
+        if code != 0 or left != kept:
+            sys.exit("%s on %d entries: exit code %d, %d entries left instead of %d"
+                     % (contender, entries, code, left, kept))
+        return seconds, rss
+
+    # --- the machine -------------------------------------------------------
+
+    def foreign_load(self):
+        """Other people's builds, tests and Wine programs running now."""
+        ours = self.env["WINEPREFIX"]
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    cmd = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    environ = f.read().split(b"\0")
+            except OSError:
+                continue
+            if not re.search(r"ctest|wine|make|cc1plus", cmd):
+                continue
+            if ("WINEPREFIX=" + ours).encode() in environ or int(pid) == os.getpid():
+                continue
+            found.append(cmd[:80])
+        return found
+
+    def check_quiet(self, when):
+        load = os.getloadavg()[0]
+        foreign = self.foreign_load()
+        self.quiet_checks.append((when, load, foreign))
+        state = "quiet" if not foreign else "busy: %d other processes" % len(foreign)
+        print("  [%s] load %.2f, %s" % (when, load, state), flush=True)
+
+    def wineserver_seconds(self):
+        """CPU seconds used so far by this prefix's wineserver."""
+        ours = ("WINEPREFIX=" + self.env["WINEPREFIX"]).encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/comm" % pid) as f:
+                    if not f.read().startswith("wineserver"):
+                        continue
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    if ours not in f.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/stat" % pid) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+            except OSError:
+                continue
+        return float("nan")
+
+
+def median(values):
+    return statistics.median(values)
+
+
+def fmt_s(seconds):
+    return "%.3f" % seconds
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--sizes", default="1000,10000,50000")
+    parser.add_argument("--results", help="write the results (Markdown) here")
+    args = parser.parse_args()
+    sizes = [int(s) for s in args.sizes.split(",")]
+    bench = Bench(args.build, args.runs)
+    os.makedirs(bench.scratch, exist_ok=True)
+    contenders = ["dustrel", "floor", "del+rd", "rm -rf"]
+    wine_contenders = contenders[:3]
+
+    bench.check_quiet("start")
+
+    # Start-up: each Wine contender on an empty folder.
+    print("Start-up (empty folder)", flush=True)
+    startup = {c: [] for c in wine_contenders}
+    for _ in range(bench.runs):
+        for c in wine_contenders:
+            startup[c].append(bench.timed(c, 0, False)[0])
+    startup = {c: median(v) for c, v in startup.items()}
+    for c in wine_contenders:
+        print("  %-8s %s s" % (c, fmt_s(startup[c])), flush=True)
+
+    # The sweep: every size, the whole tree and the half-kept variant.
+    times = {}
+    rss = {}
+    server = {}
+    for half in (False, True):
+        for n in sizes:
+            variant = "half kept" if half else "whole tree"
+            print("%d entries, %s" % (n, variant), flush=True)
+            samples = {c: [] for c in contenders}
+            rss_samples = {c: [] for c in contenders}
+            server_samples = {c: [] for c in contenders}
+            for r in range(bench.runs):
+                for c in contenders:
+                    before = bench.wineserver_seconds()
+                    seconds, maxrss = bench.timed(c, n, half)
+                    server_samples[c].append(bench.wineserver_seconds() - before)
+                    samples[c].append(seconds)
+                    rss_samples[c].append(maxrss)
+                print("  run %d: %s" % (r + 1, "  ".join("%s %s" % (c, fmt_s(samples[c][-1]))
+                                                         for c in contenders)), flush=True)
+            for c in contenders:
+                times[(half, n, c)] = samples[c]
+                rss[(half, n, c)] = rss_samples[c]
+                server[(half, n, c)] = server_samples[c]
+            bench.check_quiet("after %d, %s" % (n, variant))
+
+    # Output cost: the same sweep with its lines on, stdout to a file.
+    print("Output cost", flush=True)
+    output = {}
+    out_path = os.path.join(bench.build, "bench-output.txt")
+    trace_path = os.path.join(bench.build, "bench-strace.txt")
+    for n in sizes[1:] or sizes:
+        quiet_times, loud_times = [], []
+        for _ in range(bench.runs):
+            quiet_times.append(bench.timed("dustrel", n, False)[0])
+            loud_times.append(bench.timed("dustrel-out", n, False, stdout_path=out_path)[0])
+        with open(out_path, "rb") as f:
+            data = f.read()
+        make_tree(os.path.join(bench.scratch, "tree"), n, False)
+        bench.run(bench.command("dustrel-out", "tree"), stdout_path=out_path, trace_path=trace_path)
+        with open(trace_path, errors="replace") as f:
+            writes = sum(1 for line in f if "<%s>" % out_path in line
+                         and re.match(r"\d+\s+(write|writev|pwrite64|pwritev)\(", line))
+        untranslated = len(data) - data.count(b"\n")  # every LF went out as CR LF
+        output[n] = dict(bytes=len(data), untranslated=untranslated, writes=writes,
+                         expected=math.ceil(untranslated / 512),
+                         quiet=median(quiet_times), loud=median(loud_times))
+        print("  %d entries: %d bytes (%d before CR LF), %d write calls (ceil(%d/512) = %d), "
+              "%s s with output, %s s with /q" % (n, len(data), untranslated, writes, untranslated,
+                                                 output[n]["expected"], fmt_s(output[n]["loud"]),
+                                                 fmt_s(output[n]["quiet"])), flush=True)
+    for path in (out_path, trace_path):
+        if os.path.exists(path):
+            os.remove(path)
+    shutil.rmtree(os.path.join(bench.scratch, "tree"), ignore_errors=True)
+    bench.check_quiet("end")
+
+    report = render(bench, sizes, contenders, startup, times, rss, server, output)
+    print()
+    print(report)
+    if args.results:
+        with open(args.results, "w") as f:
+            f.write(report)
+
+
+def machine_lines(bench):
+    cpu = "?"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                          env=bench.env).stdout.strip()
+    kernel = platform.release()
+    fs = subprocess.run(["df", "-T", bench.scratch], capture_output=True, text=True).stdout
+    fs_type = fs.splitlines()[-1].split()[1] if fs else "?"
+    return [
+        "- Date: %s" % datetime.datetime.now().strftime("%Y-%m-%d %H:%M %Z").strip(),
+        "- CPU: %s, %d cores" % (cpu, os.cpu_count()),
+        "- Wine: %s; Linux %s; trees on %s" % (wine, kernel, fs_type),
+        "- Runs: %d of each contender per row, interleaved; figures are medians" % bench.runs,
+    ]
+
+
+def render(bench, sizes, contenders, startup, times, rss, server, output):
+    lines = ["# Sweep benchmark results", ""]
+    lines += machine_lines(bench)
+    busy = [(w, l, f) for w, l, f in bench.quiet_checks if f]
+    if busy:
+        lines.append("- Machine: NOT quiet during the run (other builds, tests or Wine programs seen at %s)"
+                     % ", ".join(w for w, _, _ in busy))
+    else:
+        lines.append("- Machine: quiet (no other build, test or Wine program seen at %d checks; "
+                     "load average %s)" % (len(bench.quiet_checks),
+                                           ", ".join("%.2f" % l for _, l, _ in bench.quiet_checks)))
+    lines += ["", "Produced by `bench/run.sh`. Trees: top-level folders `~d1`, `~d2`, ... of 100 entries "
+              "each (57 files, 2 sub-folders of 15 files and a folder of 4 files), made afresh for every "
+              "timed run; in the half-kept variant every second top-level folder is `keep<n>`, which "
+              "does not qualify and stays. Times are wall-clock seconds of the whole process, "
+              "Wine start-up included, with a persistent wineserver.", ""]
+
+    lines += ["## Start-up (empty folder)", "", "| contender | seconds |", "|---|---:|"]
+    for c, s in startup.items():
+        lines.append("| %s | %s |" % (c, fmt_s(s)))
+
+    lines += ["", "## Sweep time", "",
+              "| tree | entries | dustrel | floor | del+rd | rm -rf | dustrel/floor | "
+              "dustrel/floor net of start-up | dustrel/(del+rd) | dustrel/rm |",
+              "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    for half in (False, True):
+        for n in sizes:
+            m = {c: median(times[(half, n, c)]) for c in contenders}
+            net = (m["dustrel"] - startup["dustrel"]) / max(m["floor"] - startup["floor"], 1e-9)
+            lines.append("| %s | %d | %s | %s | %s | %s | %.3f | %.3f | %.3f | %.2f |" % (
+                "half kept" if half else "whole", n, fmt_s(m["dustrel"]), fmt_s(m["floor"]),
+                fmt_s(m["del+rd"]), fmt_s(m["rm -rf"]), m["dustrel"] / m["floor"], net,
+                m["dustrel"] / m["del+rd"], m["dustrel"] / m["rm -rf"]))
+
+    lines += ["", "Pair-by-pair (run i of dustrel against run i of the other; median of the ratios):", "",
+              "| tree | entries | dustrel/floor min..max | median | dustrel/(del+rd) median | "
+              "wineserver CPU s: dustrel / floor / del+rd |",
+              "|---|---:|---|---:|---:|---|"]
+    for half in (False, True):
+        for n in sizes:
+            d = times[(half, n, "dustrel")]
+            pf = [a / b for a, b in zip(d, times[(half, n, "floor")])]
+            pc = [a / b for a, b in zip(d, times[(half, n, "del+rd")])]
+            lines.append("| %s | %d | %.3f..%.3f | %.3f | %.3f | %.2f / %.2f / %.2f |" % (
+                "half kept" if half else "whole", n, min(pf), max(pf), median(pf), median(pc),
+                median(server[(half, n, "dustrel")]), median(server[(half, n, "floor")]),
+                median(server[(half, n, "del+rd")])))
+
+    lines += ["", "All runs (seconds, in the order run):", ""]
+    for half in (False, True):
+        for n in sizes:
+            for c in contenders:
+                lines.append("- %s %d %s: %s" % ("half kept" if half else "whole", n, c,
+                                                 " ".join(fmt_s(s) for s in times[(half, n, c)])))
+
+    lines += ["", "## Output cost (whole tree, without /Q, stdout to a file)", "",
+              "| entries | bytes | bytes before CR LF | write calls | ceil(bytes before CR LF / 512) | "
+              "seconds with output | seconds with /Q | ratio |",
+              "|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    for n, o in output.items():
+        lines.append("| %d | %d | %d | %d | %d | %s | %s | %.3f |" % (
+            n, o["bytes"], o["untranslated"], o["writes"], o["expected"], fmt_s(o["loud"]),
+            fmt_s(o["quiet"]), o["loud"] / o["quiet"]))
+    lines += ["", "Write calls are counted with `strace -f` on the Wine process (calls on the output "
+              "file only). The stream buffers 512 bytes before line-end translation, so each call "
+              "carries 512 bytes of text plus one CR for each LF among them.", ""]
+
+    lines += ["## Memory (max RSS of the Wine process, whole tree, KiB)", "",
+              "| contender | " + " | ".join("%d entries" % n for n in sizes) + " | largest/smallest |",
+              "|---|" + "---:|" * (len(sizes) + 1)]
+    for c in ("dustrel", "floor"):
+        values = [median(rss[(False, n, c)]) for n in sizes]
+        lines.append("| %s | %s | %.3f |" % (c, " | ".join("%d" % v for v in values),
+                                            values[-1] / values[0]))
+
+    lines += ["", "## Targets", "", "| target | figure | met |", "|---|---|---|"]
+    for n in sizes:
+        if n < 10000:
+            continue
+        for half in (False, True):
+            r = median(times[(half, n, "dustrel")]) / median(times[(half, n, "floor")])
+            lines.append("| dustrel within 1.10 x floor, %d, %s | %.3f | %s |" % (
+                n, "half kept" if half else "whole", r, "yes" if r <= 1.10 else "NO"))
+    for n in sizes:
+        for half in (False, True):
+            r = median(times[(half, n, "dustrel")]) / median(times[(half, n, "del+rd")])
+            lines.append("| dustrel no slower than del+rd, %d, %s | %.3f | %s |" % (
+                n, "half kept" if half else "whole", r, "yes" if r <= 1.0 else "NO"))
+    small, large = median(rss[(False, sizes[0], "dustrel")]), median(rss[(False, sizes[-1], "dustrel")])
+    lines.append("| peak memory at %d within 5%% of %d | %.3f | %s |" % (
+        sizes[-1], sizes[0], large / small, "yes" if large <= 1.05 * small else "NO"))
+    for n, o in output.items():
+        lines.append("| write calls = ceil(bytes / 512), %d | %d vs %d | %s |" % (
+            n, o["writes"], o["expected"], "yes" if abs(o["writes"] - o["expected"]) <= 1 else "NO"))
+    lines.append("")
+    return "\n".join(lines)
+
+
+if __name__ == "__main__":
+    main()
