@@ -78,6 +78,7 @@ class Bench:
                         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
         self.notes = []
         self.quiet_checks = []
+        self.last_foreign = {}
 
     # --- running one contender -------------------------------------------
 
@@ -137,29 +138,40 @@ class Bench:
     # --- the machine -------------------------------------------------------
 
     def foreign_load(self):
-        """Other people's builds, tests and Wine programs running now."""
-        ours = self.env["WINEPREFIX"]
-        found = []
+        """Other people's builds, tests and Wine programs: {pid: (command, CPU seconds)}."""
+        ours = ("WINEPREFIX=" + self.env["WINEPREFIX"]).encode()
+        found = {}
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open("/proc/%s/cmdline" % pid, "rb") as f:
                     cmd = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+                if not re.search(r"ctest|wine|make|cc1plus", cmd) or int(pid) == os.getpid():
+                    continue
                 with open("/proc/%s/environ" % pid, "rb") as f:
-                    environ = f.read().split(b"\0")
+                    if ours in f.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/stat" % pid) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
             except OSError:
                 continue
-            if not re.search(r"ctest|wine|make|cc1plus", cmd):
-                continue
-            if ("WINEPREFIX=" + ours).encode() in environ or int(pid) == os.getpid():
-                continue
-            found.append(cmd[:80])
+            cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+            found[int(pid)] = (cmd[:70], cpu)
         return found
 
     def check_quiet(self, when):
+        """Notes whether anyone else worked since the last check: a build or
+        test running, or another Wine program that used CPU time (an idle
+        persistent wineserver of another prefix does not count)."""
         load = os.getloadavg()[0]
-        foreign = self.foreign_load()
-        self.quiet_checks.append((when, load, foreign))
-        state = "quiet" if not foreign else "busy: %d other processes" % len(foreign)
+        now = self.foreign_load()
+        active = []
+        for pid, (cmd, cpu) in now.items():
+            before = self.last_foreign.get(pid, (cmd, 0.0 if self.last_foreign else cpu))[1]
+            if not re.search(r"wine", cmd) or cpu - before > 0.2:
+                active.append(cmd)
+        self.last_foreign = now
+        self.quiet_checks.append((when, load, active))
+        state = "quiet" if not active else "busy: " + "; ".join(sorted(set(active)))[:200]
         print("  [%s] load %.2f, %s" % (when, load, state), flush=True)
 
     def wineserver_seconds(self):
@@ -304,8 +316,8 @@ def render(bench, sizes, contenders, startup, times, rss, server, output):
     lines += machine_lines(bench)
     busy = [(w, l, f) for w, l, f in bench.quiet_checks if f]
     if busy:
-        lines.append("- Machine: NOT quiet during the run (other builds, tests or Wine programs seen at %s)"
-                     % ", ".join(w for w, _, _ in busy))
+        lines.append("- Machine: NOT quiet during the run (other builds, tests or Wine programs at work: %s)"
+                     % "; ".join("%s: %s" % (w, ", ".join(sorted(set(f)))[:160]) for w, _, f in busy))
     else:
         lines.append("- Machine: quiet (no other build, test or Wine program seen at %d checks; "
                      "load average %s)" % (len(bench.quiet_checks),
