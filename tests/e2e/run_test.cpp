@@ -1,22 +1,21 @@
-// The run from end to end: exact command lines, exact bytes on standard
-// output, exit codes.
+// Runs whose output is not a plain sweep: the usage screen, start-up
+// failures, a full standard output, paths too long to act on.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "dustrel_process.h"
-#include "scratch.h"
+#include "harness.h"
 
 namespace {
 
-std::string usageScreen(const std::string& programName)
+TEST(Run, UsageScreenByteForByteWithExitCode1)
 {
-    return crlf(
+    const std::string screen =
         "\n\nDustrel version 1.20\n\n"
         "\n Cleans temporary files out of the %TEMP% directory.\n"
         "\n Temporary files include the following patterns:"
         "\n (*.tmp;  ~*.*;  _*.*;  gl*.exe;  mse0*.*;  *.~*;  *._*)\n\n"
-        "\n Syntax: " + programName + " [/Y] [/O] [/A] [/P:folder] [/Q]\n"
+        "\n Syntax: @ [/Y] [/O] [/A] [/P:folder] [/Q]\n"
         "\n /Y suppresses the 'Are you sure?' prompt."
         "\n /O deletes only old files. Any files that have been created, modified or "
         "\n    accessed on the same day will be skipped."
@@ -26,70 +25,92 @@ std::string usageScreen(const std::string& programName)
         "\n /Q suppresses all output, including errors.\n"
         "\n /? or -? displays this syntax and always returns 1."
         "\n  A successful completion returns 0.\n\n"
-        "\n Dustrel is made and maintained by the Dustrel developers; it comes with no warranty.\n");
-}
-
-std::string finalReport(DWORD code)
-{
-    return crlf("\n\n" + systemText(code) + "\n");
-}
-
-TEST(UsageScreen, ShownByteForByteWithExitCode1)
-{
+        "\n Dustrel is made and maintained by the Dustrel developers; it comes with no warranty.\n";
     struct {
-        std::string commandLine;
-        std::string programName;
+        const char* commandLine;
+        const char* programName;
     } cases[] = {
-        {"B:\\dustrel.exe /?", "dustrel.exe"},
-        {"B:\\dustrel.exe /y -?", "dustrel.exe"},
-        {"B:\\dustrel.exe /q /?", "dustrel.exe"},
-        {"B:\\dustrel.exe -? /y", "dustrel.exe"},
-        {"\"B:\\dustrel.exe\" /?", "dustrel.exe"},
+        {"B:\\dustrel.exe /y /?", "dustrel.exe"},
+        {"\"B:\\dustrel.exe\" /q -? /DuskHawk /p:T:\\nowhere", "dustrel.exe"},
         {"B:/dustrel.exe /?", "B:/dustrel.exe"},
-        {"\"B:\\dustrel.exe\" /DuskHawk /p:T:\\nowhere /?", "dustrel.exe"},
     };
     for (const auto& c : cases) {
         DustrelRun run = runCommandLine(c.commandLine);
         EXPECT_EQ(run.exitCode, 1u) << c.commandLine;
-        EXPECT_EQ(run.output, usageScreen(c.programName)) << c.commandLine;
+        std::string expected = screen;
+        expected.replace(expected.find('@'), 1, c.programName);
+        EXPECT_EQ(run.output, crlf(expected)) << c.commandLine;
     }
 }
 
-TEST(UsageScreen, ProgramPathEndingInBackslashLeavesTwoBlanks)
-{
-    // CreateProcess with an explicit program, so the first word may be anything.
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    DustrelRun run = runCommandLine("\"B:\\dustrel.exe\" /?");
-    ASSERT_EQ(run.exitCode, 1u);
-    EXPECT_NE(run.output.find("Syntax: dustrel.exe [/Y]"), std::string::npos);
-}
-
-TEST(RunReport, MissingFolderEndsWithItsCode)
-{
-    std::string folder = scratchFolder() + "\\missing";
-    DustrelRun run = runDustrel("/y /p:" + folder);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(run.output, crlf("\nCleaning  " + folder + "\\") + finalReport(ERROR_PATH_NOT_FOUND));
-}
-
-TEST(RunReport, QuietRunPrintsNothingAndKeepsTheCode)
-{
-    std::string folder = scratchFolder() + "\\missing";
-    DustrelRun run = runDustrel("/y /q /p:" + folder);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(run.output, "");
-}
-
-TEST(RunReport, FolderPathTooLongIsRefusedBeforeAnything)
+TEST(Run, FolderThatCannotBeHeldIsAFailureNeverSuccess)
 {
     std::string folder = scratchFolder();
     makeFile(folder + "\\a.tmp");
-    std::string tooLong = folder + "\\" + std::string(261 - folder.size(), 'x');
-    DustrelRun run = runDustrel("/p:" + tooLong);  // no /y: a box would hang the test
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    DustrelRun run = runDustrel("/p:" + folder + "\\" + std::string(261 - folder.size(), 'x'));
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE)) << "and no box: the run would wait on it";
     EXPECT_EQ(run.output, crlf("\nThe folder path is too long.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
     EXPECT_TRUE(exists(folder + "\\a.tmp"));
+
+    std::string tooLong = "C:\\" + std::string(300, 't');
+    SetEnvironmentVariableA("TMP", tooLong.c_str());
+    SetEnvironmentVariableA("TEMP", tooLong.c_str());
+    run = runDustrel("/y");
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(run.output,
+              crlf("\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
+}
+
+TEST(Run, FullStandardOutputChangesNothingElse)
+{
+    std::string folder = scratchFolder();
+    for (int i = 0; i < 40; ++i)
+        makeFile(folder + "\\~a-file-with-a-name-long-enough-" + std::to_string(i));
+    HANDLE full = CreateFileA("\\\\?\\unix\\dev\\full", GENERIC_WRITE, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(runCommandLine("B:\\dustrel.exe /y /p:" + folder, "", full).exitCode, 0u);
+    CloseHandle(full);
+    EXPECT_FALSE(exists(folder + "\\~a-file-with-a-name-long-enough-39"));
+}
+
+// Below the target a protected folder is refused where it is met; its code
+// is dropped and the walk goes on. B:\wineprefix holds drive_c, which is C:\.
+TEST(Run, ProtectedFolderBelowTheTargetIsRefusedThere)
+{
+    DustrelRun run = runDustrel("/y /a /DuskHawk /p:B:\\wineprefix");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(run.output.find(crlf("\nScanning  B:\\wineprefix\\drive_c\\\n\nCurrentFolder: [B:\\wineprefix\\drive_c\\]"
+                                   "   [22]\n\nDeleting all files from this folder is not allowed: [B:\\wineprefix\\drive_c\\]"
+                                   "\nRemoving  B:\\wineprefix\\drive_c\\")),
+              std::string::npos);
+    EXPECT_EQ(run.output.find("drive_c\\windows"), std::string::npos) << "never entered";
+}
+
+// A folder too deep to list is left as it is; an entry whose path would pass
+// 260 characters gets 206. Neither is ever acted on through a shorter path.
+TEST(Run, TreeDeeperThanAPathCanBe)
+{
+    std::string folder = scratchFolder();
+    std::string deep = unixPathOf(folder) + "/~deep";
+    for (int i = 0; i < 13; ++i)
+        deep += "/" + std::string(20, 'd');
+    runUnixCommand("mkdir -p '" + deep + "' && touch '" + deep + "/leaf'");
+    makeFolder(folder + "\\deep-neighbour");
+    makeFile(folder + "\\deep-neighbour\\kept");
+    DustrelRun run = runDustrel("/y /p:" + folder);
+    EXPECT_EQ(run.exitCode, 0u) << "failures below the top level do not count";
+    EXPECT_NE(run.output.find(crlf("\nNotEmpty  " + folder + "\\~deep\\")), std::string::npos);
+    EXPECT_TRUE(exists(folder + "\\deep-neighbour\\kept"));
+
+    std::string longFolder = folder + "\\" + std::string(250 - folder.size(), 'f');
+    makeFolder(longFolder);
+    runUnixCommand("touch '" + unixPathOf(longFolder) + "/~name-too-long-to-join.tmp'");  // too long for Win32
+    run = runDustrel("/y /p:" + longFolder);
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_NE(run.output.find(crlf("\nDeleting  " + longFolder + "\\~name-too-long-to-join.tmp ** Failed, error 206 **")),
+              std::string::npos);
+    std::string entry = unixPathOf(longFolder) + "/~name-too-long-to-join.tmp";
+    runUnixCommand("test -e '" + entry + "' && touch '" + unixPathOf(folder) + "/survived'");
+    EXPECT_TRUE(exists(folder + "\\survived")) << "the entry that could not be named was deleted";
 }
 
 } // namespace

@@ -1,275 +1,222 @@
-// The sweep on real folder trees under Wine: exact lines, exit codes and
-// what is left on disk, including the faults a real machine produces.
+// The exe on real folder trees: each case builds a tree, runs the exe with
+// an exact command line, and checks the exit code, every line written and
+// what is left on disk. The listing order of a folder is the file system's,
+// so lines are compared sorted.
+//
+// In the tables '|' stands for a line break and, in trees, separates entries.
+// %T is the case's folder, %h a double-byte character with the trail byte
+// 0x5C, %t a tab, %d today's date, %D the diagnostic folder lines, %R the
+// final report for the case's exit code, %X the diagnostic one before it,
+// %A and %B the start of a folder header and of the /A refusal. Tree entries end in '\' for a
+// folder; a leading '-' makes an entry old, '^' read-only, '!' held open
+// with share mode 0; "name=target" is a Unix link to a folder of the tree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "dustrel_process.h"
-#include "scratch.h"
+#include "harness.h"
 
 namespace {
 
-bool contains(const std::string& output, const std::string& text)
+struct Scenario {
+    unsigned codePage;  // 0: any; 932: only in the run under code page 932
+    const char* tree;
+    const char* arguments;
+    DWORD exitCode;
+    const char* output;
+    const char* kept;  // entries left afterwards, "*" for all; every other entry is gone
+    const char* currentFolder = "";  // relative to the case's folder, or absolute
+};
+
+const Scenario scenarios[] = {
+    // A tree with everything a sweep meets.
+    {0, "a.tmp|keep.txt|keep\\|keep\\z.tmp|~d\\|~d\\x.txt|~d\\sub\\|~d\\sub\\y", "/y /p:%T", 0,
+     "|Cleaning  %T\\|Deleting  %T\\a.tmp|Skipping  %T\\keep.txt|Skipping  %T\\keep\\|Scanning  %T\\~d\\"
+     "|Deleting  %T\\~d\\x.txt|Scanning  %T\\~d\\sub\\|Deleting  %T\\~d\\sub\\y|Removing  %T\\~d\\sub\\"
+     "|Removing  %T\\~d\\%R", "keep.txt|keep\\|keep\\z.tmp"},
+    // The diagnostic switch: a dry run with folder headers, name traces and lengths; /Q keeps only those.
+    {0, "~d\\|~d\\x", "/y /DuskHawk /p:%T", 0,
+     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[~d]%t[]|Scanning  %T\\~d\\||CurrentFolder: [%T\\~d\\]   [21]|"
+     "|Deleting  %T\\~d\\x  [22]|Removing  %T\\~d\\  [20]||Process is exiting with return code 0.%R", "*"},
+    {0, "~d\\|~d\\x", "/y /q /DuskHawk /p:%T", 0,
+     "||CurrentFolder: [%T\\]   [18]||[~d]%t[]||CurrentFolder: [%T\\~d\\]   [21]|  [22]  [20]", "*"},
+    {0, "a.tmp", "/y /q /p:%T", 0, "", ""},
+    {0, "", "/y /p:%T\\missing\\\\", ERROR_PATH_NOT_FOUND, "|Cleaning  %T\\missing\\%R", ""},
+    // Faults for real: files in use (read-only and hidden bits come back), a folder in use, a read-only file.
+    {0, "!busy.tmp|~d\\|!^~d\\busy", "/y /p:%T", ERROR_SHARING_VIOLATION,
+     "|Cleaning  %T\\|Deleting  %T\\busy.tmp ** Failed, error 32 **|Scanning  %T\\~d\\"
+     "|Deleting  %T\\~d\\busy ** Failed, error 32 **|Removing  %T\\~d\\|NotEmpty  %T\\~d\\%R",
+     "busy.tmp|~d\\|^~d\\busy"},
+    {0, "^gone.tmp|~cwd\\", "/y /p:%T", ERROR_SHARING_VIOLATION,
+     "|Cleaning  %T\\|Deleting  %T\\gone.tmp|Scanning  %T\\~cwd\\|Removing  %T\\~cwd\\ ** Failed, error 32 **%R",
+     "~cwd\\", "~cwd"},
+    // A link is removed, never entered, whatever it points at. (Wine's RemoveDirectoryA reaches
+    // through a link to its target, which is not empty, so the link stays there.)
+    {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", 0,
+     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\|NotEmpty  %T\\t\\~l\\%R", "*"},
+    {0, "t\\|t\\l=outside|outside\\|outside\\p", "/y /a /p:%T\\t", 0,
+     "|Cleaning  %T\\t\\|Removing  %T\\t\\l\\|NotEmpty  %T\\t\\l\\%R", "*"},
+    // Code page 932: a trail byte 0x5C is no backslash, in names and in the folder named.
+    {932, "~%h\\|~%h\\%h\\|~%h\\%h\\a|b.tmp", "/y /p:%T", 0,
+     "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"
+     "|Removing  %T\\~%h\\|Deleting  %T\\b.tmp%R", ""},
+    {932, "%h\\|%h\\c.tmp|d.tmp", "/y /p:%T\\%h", 0, "|Cleaning  %T\\%h\\|Deleting  %T\\%h\\c.tmp%R", "%h\\|d.tmp"},
+    // /O spares what was touched today, and does not enter a folder it spares.
+    {0, "-old.tmp|new.tmp|-keep.txt|~new\\|-~new\\x|-~old\\|-~old\\a|~old\\b", "/y /o /p:%T", 0,
+     "|Cleaning  %T\\|Deleting  %T\\old.tmp|SkipDate  %T\\new.tmp|Skipping  %T\\keep.txt|SkipDate  %T\\~new\\"
+     "|Scanning  %T\\~old\\|Deleting  %T\\~old\\a|SkipDate  %T\\~old\\b|Removing  %T\\~old\\|NotEmpty  %T\\~old\\%R",
+     "new.tmp|keep.txt|~new\\|~new\\x|~old\\|~old\\b"},
+    {0, "-a.tmp|-keep", "/y /o /DuskHawk /p:%T", 0,
+     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]|Created Date : 2019/03/14"
+     "|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d|Deleting  %T\\a.tmp  [23]"
+     "|[keep]%t[]|Skipping  %T\\keep  [22]||Process is exiting with return code 0.%R", "*"},
+    {0, "-a.tmp|-keep", "/y /q /o /DuskHawk /p:%T", 0,
+     "||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]  [23]|[keep]%t[]  [22]", "*"},
+    // A name ending in a dot or blank would reach another entry: it is reported and left alone.
+    {0, "~x|-~x.|~d\\|~d\\f|-~d.\\|~d.\\f", "/y /o /p:%T", ERROR_INVALID_NAME,
+     "|Cleaning  %T\\|SkipDate  %T\\~x|Deleting  %T\\~x. ** Failed, error 123 **|SkipDate  %T\\~d\\"
+     "|Scanning  %T\\~d.\\ ** Failed, error 123 **%R", "*"},
+    {0, "~x|^~x.|~y |keep.|~d\\|~d\\~x|~d\\~x.|~d\\~y ", "/y /p:%T", ERROR_INVALID_NAME,
+     "|Cleaning  %T\\|Deleting  %T\\~x|Deleting  %T\\~x. ** Failed, error 123 **"
+     "|Deleting  %T\\~y  ** Failed, error 123 **|Skipping  %T\\keep.|Scanning  %T\\~d\\|Deleting  %T\\~d\\~x"
+     "|Deleting  %T\\~d\\~x. ** Failed, error 123 **|Deleting  %T\\~d\\~y  ** Failed, error 123 **"
+     "|Removing  %T\\~d\\|NotEmpty  %T\\~d\\%R", "^~x.|~y |keep.|~d\\|~d\\~x.|~d\\~y "},
+    {0, "~d\\|~d\\x.", "/y /p:%T", 0,
+     "|Cleaning  %T\\|Scanning  %T\\~d\\|Deleting  %T\\~d\\x. ** Failed, error 123 **|Removing  %T\\~d\\"
+     "|NotEmpty  %T\\~d\\%R", "*"},
+    // /A: every name goes, with no name trace; a one-letter sub-folder of a one-letter folder is an internal error.
+    {0, "readme|^autoexec.bat|sub\\|sub\\x", "/y /a /p:%T", 0,
+     "|Cleaning  %T\\|Deleting  %T\\readme|Deleting  %T\\autoexec.bat|Scanning  %T\\sub\\|Deleting  %T\\sub\\x"
+     "|Removing  %T\\sub\\%R", ""},
+    {0, "readme", "/y /a /DuskHawk /p:%T", 0,
+     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||Deleting  %T\\readme  [24]||Process is exiting with return code 0.%R",
+     "*"},
+    {0, "a\\|a\\b\\|a\\b\\x", "/y /a /p:a", ERROR_INVALID_DATA,
+     "|Cleaning  a\\|Scanning  a\\b\\|Failed with an internal error.  Invalid path: [a\\b]%R", "*", "."},
+    // /A refuses a root, the Windows and System folders, under any name: first as a dry run, then for real.
+    {0, "", "/y /a /DuskHawk /p:C:\\.", ERROR_ACCESS_DENIED, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [4]%B[C:\\.\\]%X", ""},
+    {0, "", "/y /a /DuskHawk /p:windows", ERROR_ACCESS_DENIED, "%D|Cleaning  windows\\%A[windows\\]   [8]%B[windows\\]%X", "", "C:\\"},
+    {0, "", "/y /a /DuskHawk /p:Z:\\drive_c\\windows\\system32", ERROR_ACCESS_DENIED,
+     "%D|Cleaning  Z:\\drive_c\\windows\\system32\\%A[Z:\\drive_c\\windows\\system32\\]   [28]%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
+    {0, "", "/y /a /p:C:\\.", ERROR_ACCESS_DENIED,
+     "|Cleaning  C:\\.\\|Deleting all files from this folder is not allowed: [C:\\.\\]%R", ""},
+};
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
 {
-    return output.find(crlf(text)) != std::string::npos;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
 }
 
-std::string finalReport(DWORD code)
+std::string expand(std::string text, const std::string& folder, DWORD code = 0)
 {
-    return crlf("\n\n" + systemText(code) + "\n");
-}
-
-std::string windowsLines()
-{
-    char windows[MAX_PATH];
-    char system[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    GetSystemDirectoryA(system, MAX_PATH);
-    return "\n WINDIR: [" + std::string(windows) + "\\]\n SYSDIR: [" + system + "\\]\n";
-}
-
-std::string length(const std::string& path)
-{
-    return std::to_string(path.size());
-}
-
-TEST(Sweep, CleansANestedTreeAndReportsEveryStep)
-{
-    std::string top = scratchFolder();
-    makeFolder(top + "\\~d");
-    makeFolder(top + "\\~d\\sub");
-    makeFolder(top + "\\keep");
-    makeFile(top + "\\a.tmp");
-    makeFile(top + "\\keep.txt");
-    makeFile(top + "\\~d\\x.txt");
-    makeFile(top + "\\~d\\sub\\y");
-    makeFile(top + "\\keep\\z.tmp");
-
-    DustrelRun run = runDustrel("/y /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_FALSE(exists(top + "\\a.tmp"));
-    EXPECT_FALSE(exists(top + "\\~d"));
-    EXPECT_TRUE(exists(top + "\\keep.txt"));
-    EXPECT_TRUE(exists(top + "\\keep\\z.tmp")) << "a folder that does not qualify is not entered";
-    EXPECT_EQ(run.output.rfind(crlf("\nCleaning  " + top + "\\"), 0), 0u);
-    EXPECT_EQ(run.output.substr(run.output.size() - finalReport(0).size()), finalReport(0));
-    for (const std::string& line : {"\nDeleting  " + top + "\\a.tmp", "\nSkipping  " + top + "\\keep\\",
-                                    "\nSkipping  " + top + "\\keep.txt", "\nScanning  " + top + "\\~d\\",
-                                    "\nScanning  " + top + "\\~d\\sub\\", "\nDeleting  " + top + "\\~d\\sub\\y",
-                                    "\nRemoving  " + top + "\\~d\\sub\\", "\nDeleting  " + top + "\\~d\\x.txt",
-                                    "\nRemoving  " + top + "\\~d\\"})
-        EXPECT_TRUE(contains(run.output, line)) << line << "\n" << run.output;
-    EXPECT_LT(run.output.find(crlf("\nRemoving  " + top + "\\~d\\sub\\\n")),
-              run.output.find(crlf("\nRemoving  " + top + "\\~d\\\n")))
-        << "a sub-folder is emptied and removed before its parent";
-}
-
-TEST(Sweep, DryRunTracesEverythingAndChangesNothing)
-{
-    std::string top = scratchFolder();
-    std::string folder = top + "\\~d";
-    makeFolder(folder);
-    makeFile(folder + "\\x");
-
-    std::string expected = windowsLines() +
-        "\nCleaning  " + top + "\\" +
-        "\n\nCurrentFolder: [" + top + "\\]   [" + length(top + "\\") + "]\n" +
-        "\n[~d]\t[]" +
-        "\nScanning  " + folder + "\\" +
-        "\n\nCurrentFolder: [" + folder + "\\]   [" + length(folder + "\\") + "]\n" +
-        "\nDeleting  " + folder + "\\x  [" + length(folder + "\\x") + "]" +
-        "\nRemoving  " + folder + "\\  [" + length(folder) + "]" +
-        "\n\nProcess is exiting with return code 0.";
-    DustrelRun run = runDustrel("/y /DuskHawk /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, crlf(expected) + finalReport(0));
-    EXPECT_TRUE(exists(folder + "\\x"));
-
-    // Under /Q only the forced lines remain: folder headers, length trailers, the name trace.
-    std::string forced =
-        "\n\nCurrentFolder: [" + top + "\\]   [" + length(top + "\\") + "]\n" +
-        "\n[~d]\t[]" +
-        "\n\nCurrentFolder: [" + folder + "\\]   [" + length(folder + "\\") + "]\n" +
-        "  [" + length(folder + "\\x") + "]" +
-        "  [" + length(folder) + "]";
-    run = runDustrel("/y /q /DuskHawk /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, crlf(forced));
-    EXPECT_TRUE(exists(folder + "\\x"));
-}
-
-TEST(Sweep, QuietRunCleansSilently)
-{
-    std::string top = scratchFolder();
-    makeFile(top + "\\a.tmp");
-    DustrelRun run = runDustrel("/y /q /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, "");
-    EXPECT_FALSE(exists(top + "\\a.tmp"));
-}
-
-// A file held open with share mode 0 cannot be deleted (32). At the top
-// level that is the run's result; inside a sub-folder it only shows in its
-// own line and the sub-folder ends as not empty.
-TEST(SweepFaults, FileInUse)
-{
-    struct {
-        const char* relative;  // below the target
-        const char* failedLine;
-        DWORD exitCode;
-        const char* notEmpty;
-    } cases[] = {
-        {"\\busy.tmp", "\\busy.tmp", ERROR_SHARING_VIOLATION, nullptr},
-        {"\\~d\\busy", "\\~d\\busy", 0, "\\~d\\"},
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    wsprintfA(date, "%u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
+    const char* const marks[][2] = {
+        {"%X", "||Process is exiting with return code %c.%R"},
+        {"%R", "||%r|"},
+        {"%A", "||CurrentFolder: "},
+        {"%B", "||Deleting all files from this folder is not allowed: "},
+        {"|", "\n"},
+        {"%D", "\n WINDIR: [C:\\windows\\]\n SYSDIR: [C:\\windows\\system32\\]\n"},
+        {"%t", "\t"}, {"%d", date}, {"%h", "\x95\x5c"}, {"%T", folder.c_str()},
     };
-    for (const auto& c : cases) {
-        std::string top = scratchFolder();
-        makeFolder(top + "\\~d");
-        std::string path = top + c.relative;
-        makeFile(path);
-        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        DustrelRun run = runDustrel("/y /p:" + top);
-        CloseHandle(held);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.relative;
-        EXPECT_TRUE(contains(run.output, "\nDeleting  " + top + c.failedLine + " ** Failed, error 32 **"))
+    for (const auto& mark : marks)
+        text = replaceAll(text, mark[0], mark[1]);
+    return replaceAll(replaceAll(text, "%c", std::to_string(code)), "%r", systemText(code));
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + separator.size())
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    std::sort(parts.begin(), parts.end());
+    return parts;
+}
+
+struct Entry {
+    std::string path;
+    bool old, readOnly, held;
+    std::string linkTarget;
+};
+
+std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, std::vector<HANDLE>* held)
+{
+    std::vector<Entry> entries;
+    for (std::string item : split(expand(tree, folder), "\n")) {
+        Entry entry = {};
+        for (; !item.empty() && std::string("-^!").find(item[0]) != std::string::npos; item.erase(0, 1))
+            (item[0] == '-' ? entry.old : item[0] == '^' ? entry.readOnly : entry.held) = true;
+        if (item.find('=') != std::string::npos)
+            entry.linkTarget = folder + "\\" + item.substr(item.find('=') + 1), item.erase(item.find('='));
+        if (item.empty())
+            continue;
+        entry.path = folder + "\\" + item;
+        if (!entry.linkTarget.empty())
+            runUnixCommand("ln -s '" + unixPathOf(entry.linkTarget) + "' '" + unixPathOf(entry.path) + "'");
+        else if (item.back() == '\\')
+            makeFolder(entry.path);
+        else
+            makeFile(entry.path);
+        if (entry.held)
+            held->push_back(CreateFileA(("\\\\?\\" + entry.path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (entry.readOnly)
+            SetFileAttributesA(("\\\\?\\" + entry.path).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        entries.push_back(entry);
+    }
+    // Times last, children before their folders: making an entry touches its folder.
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->old)
+            makeOld(entry->path);
+    }
+    return entries;
+}
+
+// The cases run in order and stop at the first failure, so that a real run
+// aimed at a folder that matters comes only after its dry run has passed.
+TEST(Sweep, RunsEachScenario)
+{
+    for (const Scenario& scenario : scenarios) {
+        size_t index = &scenario - scenarios;
+        if (scenario.codePage != 0 && scenario.codePage != GetACP())
+            continue;
+        SCOPED_TRACE("scenario " + std::to_string(index) + ": " + scenario.arguments + " on " + scenario.tree);
+        // T:\sweep_tests\NN: the same length for every case, as the traced lengths assume.
+        std::string folder = "T:\\sweep_tests\\" + std::to_string(index / 10) + std::to_string(index % 10);
+        makeFolder(folder);
+        std::vector<HANDLE> held;
+        std::vector<Entry> tree = makeTree(scenario.tree, folder, &held);
+        std::string from = scenario.currentFolder;
+        DustrelRun run = runDustrel(expand(scenario.arguments, folder),
+                                    from.empty() || from[1] == ':' ? from : folder + "\\" + from);
+        for (HANDLE handle : held)
+            CloseHandle(handle);
+
+        EXPECT_EQ(run.exitCode, scenario.exitCode);
+        std::string expected = crlf(expand(scenario.output, folder, scenario.exitCode));
+        EXPECT_EQ(split(run.output, "\r\n"), split(expected, "\r\n"))
             << run.output;
-        if (c.notEmpty != nullptr) {
-            EXPECT_TRUE(contains(run.output, "\nNotEmpty  " + top + c.notEmpty)) << run.output;
+        std::string kept = "\n" + expand(scenario.kept, folder) + "\n";
+        for (const Entry& entry : tree) {
+            std::string name = entry.path.substr(folder.size() + 1);
+            bool readOnly = kept.find("\n^" + name + "\n") != std::string::npos;
+            EXPECT_EQ(exists(entry.path), kept == "\n*\n" || readOnly || kept.find("\n" + name + "\n") != std::string::npos)
+                << name;
+            EXPECT_TRUE(!readOnly || (attributesOf(entry.path) & FILE_ATTRIBUTE_READONLY)) << name;
+            if (entry.readOnly && entry.linkTarget.empty())
+                SetFileAttributesA(("\\\\?\\" + entry.path).c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        EXPECT_TRUE(run.output.size() >= finalReport(c.exitCode).size() &&
-                    run.output.substr(run.output.size() - finalReport(c.exitCode).size()) == finalReport(c.exitCode));
-        EXPECT_TRUE(exists(path));
+        if (HasFailure())
+            break;
     }
-}
-
-TEST(SweepFaults, InUseEntriesKeepTheirAttributes)
-{
-    const DWORD cases[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
-                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM};
-    for (DWORD attributes : cases) {
-        std::string top = scratchFolder();
-        std::string path = top + "\\kept.tmp";
-        makeFile(path);
-        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
-        DustrelRun run = runDustrel("/y /p:" + top);
-        CloseHandle(held);
-        EXPECT_NE(run.exitCode, 0u);
-        EXPECT_TRUE(exists(path));
-        EXPECT_EQ(attributesOf(path) & attributes, attributes) << "attributes " << attributes;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-}
-
-TEST(SweepFaults, ReadOnlyFileIsDeleted)
-{
-    std::string top = scratchFolder();
-    std::string path = top + "\\ro.tmp";
-    makeFile(path);
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    DustrelRun run = runDustrel("/y /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u) << run.output;
-    EXPECT_FALSE(exists(path));
-}
-
-TEST(SweepFaults, CurrentFolderOfAProcessCannotBeRemoved)
-{
-    std::string top = scratchFolder();
-    std::string busy = top + "\\~cwd";
-    makeFolder(busy);
-    RunSettings settings;
-    settings.currentFolder = busy;
-    DustrelRun run = runDustrel("/y /p:" + top, settings);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_TRUE(contains(run.output, "\nRemoving  " + busy + "\\ ** Failed, error 32 **")) << run.output;
-    EXPECT_TRUE(exists(busy));
-}
-
-TEST(SweepFaults, FullStandardOutputDoesNotChangeTheOutcome)
-{
-    std::string top = scratchFolder();
-    for (int i = 0; i < 40; ++i)
-        makeFile(top + "\\~file-number-" + std::to_string(i) + ".tmp");
-    HANDLE full = CreateFileA("\\\\?\\unix\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(full, INVALID_HANDLE_VALUE);
-    RunSettings settings;
-    settings.standardOutput = full;
-    DustrelRun run = runDustrel("/y /p:" + top, settings);
-    CloseHandle(full);
-    EXPECT_EQ(run.exitCode, 0u);
-    for (int i = 0; i < 40; ++i)
-        EXPECT_FALSE(exists(top + "\\~file-number-" + std::to_string(i) + ".tmp"));
-}
-
-// A link is removed, never entered: what it points at survives.
-TEST(SweepFaults, LinkToAFolderOutsideIsNeverEntered)
-{
-    std::string top = scratchFolder();
-    std::string outside = top + "\\outside";
-    makeFolder(outside);
-    makeFile(outside + "\\precious.txt");
-    std::string target = top + "\\target";
-    makeFolder(target);
-    makeUnixLink(unixPathOf(outside), target + "\\~link");
-    ASSERT_EQ(attributesOf(target + "\\~link") & FILE_ATTRIBUTE_REPARSE_POINT,
-              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
-
-    for (const char* options : {"/y /DuskHawk", "/y", "/y /a"}) {
-        DustrelRun run = runDustrel(std::string(options) + " /p:" + target);
-        EXPECT_TRUE(contains(run.output, "\nRemoving  " + target + "\\~link\\")) << options << "\n" << run.output;
-        EXPECT_FALSE(contains(run.output, "\nScanning  " + target + "\\~link\\")) << options;
-        EXPECT_FALSE(contains(run.output, "precious")) << options;
-        EXPECT_TRUE(exists(outside + "\\precious.txt")) << options;
-    }
-}
-
-// Paths longer than 260 characters are reported with 206, never cut.
-TEST(SweepFaults, TreeDeeperThanAPathCanBe)
-{
-    std::string top = scratchFolder();
-    std::string twenty(20, 'd');
-    std::string deep = "~deep";
-    for (int i = 0; i < 13; ++i)
-        deep += "/" + twenty;
-    runUnixCommand("mkdir -p '" + unixPathOf(top) + "/" + deep + "' && touch '" + unixPathOf(top) + "/" + deep +
-                   "/leaf.txt'");
-    makeFolder(top + "\\deep-neighbour");
-    makeFile(top + "\\deep-neighbour\\kept-apart.txt");
-
-    DustrelRun run = runDustrel("/y /p:" + top);
-    EXPECT_EQ(run.exitCode, 0u) << "failures below the top level do not count";
-    EXPECT_TRUE(contains(run.output, " ** Failed, error 206 **")) << run.output;
-    EXPECT_TRUE(contains(run.output, "\nNotEmpty  " + top + "\\~deep\\"));
-    EXPECT_TRUE(exists(top + "\\deep-neighbour\\kept-apart.txt"));
-
-    // An entry at the top level whose path does not fit: its code is the result.
-    std::string longFolder = scratchFolder() + "\\" + std::string(250 - top.size(), 'f');
-    makeFolder(longFolder);
-    runUnixCommand("touch '" + unixPathOf(longFolder) + "/~a-name-too-long-to-join.tmp'");
-    run = runDustrel("/y /p:" + longFolder);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE)) << run.output;
-    EXPECT_TRUE(contains(run.output, "\nDeleting  " + longFolder + "\\~a-name-too-long-to-join.tmp ** Failed, error 206 **"))
-        << run.output;
-}
-
-TEST(RunFailures, TempPathTooLongIsAFailureNotSuccess)
-{
-    std::string tooLong = "C:\\" + std::string(300, 't');
-    char savedTmp[MAX_PATH] = "";
-    char savedTemp[MAX_PATH] = "";
-    DWORD hadTmp = GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH);
-    DWORD hadTemp = GetEnvironmentVariableA("TEMP", savedTemp, MAX_PATH);
-    SetEnvironmentVariableA("TMP", tooLong.c_str());
-    SetEnvironmentVariableA("TEMP", tooLong.c_str());
-    DustrelRun run = runDustrel("/y");
-    SetEnvironmentVariableA("TMP", hadTmp ? savedTmp : nullptr);
-    SetEnvironmentVariableA("TEMP", hadTemp ? savedTemp : nullptr);
-    EXPECT_EQ(run.exitCode, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_EQ(run.output,
-              crlf("\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
 }
 
 } // namespace

@@ -1,99 +1,62 @@
+// The console output stream on a pipe that the test reads, and the
+// system's error texts.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/run_records.h"
+#include "console/error_text.h"
 #include "console/output_stream.h"
+#include "harness.h"
 
 namespace {
 
-// The console output stream writing into a pipe the test reads.
-class OutputStreamTest : public testing::Test {
-protected:
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-
-    void SetUp() override
-    {
-        resetRunRecords();
-        ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
-        openConsoleStream(writeEnd);
-    }
-    void TearDown() override
-    {
-        closeConsoleStream();
-        CloseHandle(writeEnd);
-        CloseHandle(readEnd);
-    }
-    std::string written()
-    {
-        std::string bytes;
-        DWORD available = 0;
-        while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char block[4096];
-            DWORD got = 0;
-            if (!ReadFile(readEnd, block, sizeof block, &got, nullptr))
-                break;
-            bytes.append(block, got);
-        }
-        return bytes;
-    }
-};
-
-TEST_F(OutputStreamTest, WritesFullBlocksOnlyWhenTheNextByteArrives)
+std::string written(HANDLE pipe)
 {
-    std::string first(511, 'a');
-    insertText(first.c_str());
-    EXPECT_EQ(written(), "");
-    insertText("b");
-    EXPECT_EQ(written(), "") << "512 bytes stay buffered";
-    insertText("c");
-    EXPECT_EQ(written(), first + "b") << "byte 513 pushes out the first block";
-    closeConsoleStream();
-    EXPECT_EQ(written(), "c") << "the rest goes out at exit";
+    std::string bytes;
+    DWORD available = 0;
+    char block[4096];
+    DWORD got = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(pipe, block, sizeof block, &got, nullptr))
+        bytes.append(block, got);
+    return bytes;
 }
 
-TEST_F(OutputStreamTest, LineFeedsBecomeCarriageReturnLineFeed)
+TEST(OutputStream, WritesBlocksOf512BytesWithCrLfAndAfterAFailureNothing)
 {
-    insertText("\nA\r\nB\n\n");
-    closeConsoleStream();
-    EXPECT_EQ(written(), "\r\nA\r\r\nB\r\n\r\n");
-}
-
-TEST_F(OutputStreamTest, TranslationDoesNotMoveTheFlushPoint)
-{
-    std::string lines(512, '\n');
+    resetRunRecords();
+    HANDLE readEnd;
+    HANDLE writeEnd;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
+    openConsoleStream(writeEnd);
+    std::string lines(511, '\n');
     insertText(lines.c_str());
-    EXPECT_EQ(written(), "");
-    insertText("x");
-    EXPECT_EQ(written().size(), 1024u);
-}
+    emit("a", 0);
+    EXPECT_EQ(written(readEnd), "") << "512 bytes stay buffered";
+    runOptions.quiet = true;
+    emit("hidden", 0);
+    emit("\r\n", 1);
+    EXPECT_EQ(written(readEnd), crlf(lines + "a")) << "byte 513 pushes out the block, each LF as CR LF";
+    closeConsoleStream();
+    EXPECT_EQ(written(readEnd), "\r\r\n") << "the rest at exit; a CR before an LF is left alone";
 
-TEST_F(OutputStreamTest, FailedWriteDropsEverythingAfter)
-{
-    CloseHandle(readEnd);
-    readEnd = nullptr;
-    std::string block(513, 'a');
-    insertText(block.c_str());
+    openConsoleStream(INVALID_HANDLE_VALUE);
+    insertText(std::string(513, 'a').c_str());
     EXPECT_TRUE(consoleStreamFailed());
-    insertText("more");
-    EXPECT_TRUE(consoleStreamFailed()) << "the failed state never clears";
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
 }
 
-TEST_F(OutputStreamTest, EmitHonoursQuietUnlessForced)
+TEST(SystemErrorText, GivesTheSystemsTextOrNothingAndNeverWhatWasThere)
 {
-    struct {
-        bool quiet;
-        int force;
-        const char* expected;
-    } cases[] = {{false, 0, "x"}, {false, 1, "x"}, {true, 0, ""}, {true, 1, "x"}};
-    for (const auto& c : cases) {
-        openConsoleStream(writeEnd);
-        runOptions.quiet = c.quiet;
-        emit("x", c.force);
-        emit("", 1);
-        closeConsoleStream();
-        EXPECT_EQ(written(), c.expected) << "quiet " << c.quiet << " force " << c.force;
+    for (DWORD code : {0u, 3u, 206u, 2100u, 2999u, 0x2000FFFFu}) {
+        char text[MESSAGE_BUFFER] = "left over";
+        systemErrorText(code, text);
+        EXPECT_NE(std::string(text), "left over") << code;
+        if (code < 2100 || code > 2999) {
+            EXPECT_EQ(text, systemText(code)) << code;
+        }
     }
 }
 

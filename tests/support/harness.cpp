@@ -1,0 +1,158 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+// Takes what the pipe holds now. A process the child starts (Wine's desktop)
+// may inherit the pipe, so its end may never come: the child's exit counts.
+static void drain(HANDLE pipe, std::string* output)
+{
+    DWORD available = 0;
+    char block[4096];
+    DWORD got = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(pipe, block, sizeof block, &got, nullptr) && got > 0)
+        output->append(block, got);
+}
+
+DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
+{
+    DustrelRun run = {"", 0xFFFFFFFF};
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inheritable, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output != nullptr ? output : writeEnd;
+    startup.hStdError = writeEnd;
+    SetHandleInformation(startup.hStdOutput, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
+    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process);
+    CloseHandle(writeEnd);
+    EXPECT_TRUE(started) << commandLine << ": " << GetLastError();
+    for (int waited = 0; started && waited < 24000; ++waited) {
+        drain(readEnd, &run.output);
+        if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0)
+            break;
+    }
+    drain(readEnd, &run.output);
+    if (started && (!GetExitCodeProcess(process.hProcess, &run.exitCode) || run.exitCode == STILL_ACTIVE)) {
+        ADD_FAILURE() << "still running: " << commandLine;
+        TerminateProcess(process.hProcess, 0xDEAD);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(readEnd);
+    return run;
+}
+
+DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder)
+{
+    return runCommandLine("B:\\dustrel.exe " + arguments, currentFolder);
+}
+
+std::string scratchFolder()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string program = module;
+    program = program.substr(program.rfind('\\') + 1);
+    std::string folder = "T:\\" + program.substr(0, program.rfind('.')) + "\\" + test->test_suite_name() + "." +
+                         test->name();
+    makeFolder(folder);
+    return folder;
+}
+
+static std::string literal(const std::string& path)
+{
+    return "\\\\?\\" + path;
+}
+
+void makeFolder(const std::string& path)
+{
+    if (!CreateDirectoryA(literal(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        ADD_FAILURE() << "cannot make folder " << path << ": " << GetLastError();
+}
+
+void makeFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(literal(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot make file " << path << ": " << GetLastError();
+    CloseHandle(file);
+}
+
+void makeOld(const std::string& path)
+{
+    SYSTEMTIME longAgo = {2019, 3, 0, 14, 12, 0, 0, 0};
+    FILETIME old;
+    SystemTimeToFileTime(&longAgo, &old);
+    HANDLE entry = CreateFileA(literal(path).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    EXPECT_TRUE(SetFileTime(entry, &old, &old, &old)) << "cannot age " << path;
+    CloseHandle(entry);
+}
+
+DWORD attributesOf(const std::string& path)
+{
+    return GetFileAttributesA(literal(path).c_str());
+}
+
+bool exists(const std::string& path)
+{
+    return attributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string unixPathOf(const std::string& scratchPath)
+{
+    const char* root = std::getenv("DUSTREL_SCRATCH_UNIX");
+    EXPECT_TRUE(root != nullptr && (scratchPath[0] == 'T' || scratchPath[0] == 't')) << scratchPath;
+    std::string path = std::string(root ? root : "/nonexistent") + scratchPath.substr(2);
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
+
+void runUnixCommand(const std::string& command)
+{
+    static int serial = 0;
+    std::string marker = "T:\\unix-done-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string commandLine = "\\\\?\\unix\\bin\\sh -c \"" + command + "; touch '" + unixPathOf(marker) + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int waited = 0; waited < 2000 && !exists(marker); ++waited)
+        Sleep(10);
+    EXPECT_TRUE(DeleteFileA(marker.c_str())) << "did not finish: " << command;
+}
+
+std::string systemText(DWORD code)
+{
+    char* text = nullptr;
+    if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                       nullptr, code, 0x400, reinterpret_cast<char*>(&text), 0, nullptr) == 0)
+        return "";
+    std::string result = text;
+    LocalFree(text);
+    return result;
+}
+
+std::string crlf(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+        result += c == '\n' ? "\r\n" : std::string(1, c);
+    return result;
+}

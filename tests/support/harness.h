@@ -1,0 +1,34 @@
+// Real folder trees on the scratch drive T: and real runs of B:\dustrel.exe
+// under Wine, with what they write on standard output.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct DustrelRun {
+    std::string output;
+    DWORD exitCode;
+};
+
+// Runs commandLine (program path included) from currentFolder ("": the
+// test's own), writing to output (nullptr: a pipe the run collects).
+DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder = "",
+                          HANDLE output = nullptr);
+DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder = "");
+
+// A new folder for the running test: T:\<program>\<Suite>.<Test>.
+std::string scratchFolder();
+// Entries are made through "\\?\" paths, so names keep trailing dots and blanks.
+void makeFolder(const std::string& path);
+void makeFile(const std::string& path);
+void makeOld(const std::string& path);  // all three times on 2019/03/14
+DWORD attributesOf(const std::string& path);
+bool exists(const std::string& path);
+
+std::string unixPathOf(const std::string& scratchPath);
+// Runs a Unix shell command and waits for it (Wine gives no handle to wait on).
+void runUnixCommand(const std::string& command);
+
+std::string systemText(DWORD code);         // as FormatMessageA gives it
+std::string crlf(const std::string& text);  // every LF as CR LF, as the exe writes it
