@@ -74,5 +74,6 @@ case "$program" in
         ;;
 esac
 export DUSTREL_SCRATCH_UNIX="$scratch"
+export DUSTREL_TEST_SCRATCH="T:\\$program"
 
 exec wine "$@"

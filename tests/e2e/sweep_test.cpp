@@ -56,8 +56,6 @@ const Scenario scenarios[] = {
     // through a link to its target, which is not empty, so the link stays there.)
     {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", 0,
      "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\|NotEmpty  %T\\t\\~l\\%R", "*"},
-    {0, "t\\|t\\l=outside|outside\\|outside\\p", "/y /a /p:%T\\t", 0,
-     "|Cleaning  %T\\t\\|Removing  %T\\t\\l\\|NotEmpty  %T\\t\\l\\%R", "*"},
     // Code page 932: a trail byte 0x5C is no backslash, in names and in the folder named.
     {932, "~%h\\|~%h\\%h\\|~%h\\%h\\a|b.tmp", "/y /p:%T", 0,
      "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"

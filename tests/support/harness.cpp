@@ -4,18 +4,20 @@
 
 #include <cstdlib>
 
-// Takes what the pipe holds now. A process the child starts (Wine's desktop)
-// may inherit the pipe, so its end may never come: the child's exit counts.
-static void drain(HANDLE pipe, std::string* output)
+std::string readAvailable(HANDLE pipe)
 {
+    std::string bytes;
     DWORD available = 0;
     char block[4096];
     DWORD got = 0;
     while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
            ReadFile(pipe, block, sizeof block, &got, nullptr) && got > 0)
-        output->append(block, got);
+        bytes.append(block, got);
+    return bytes;
 }
 
+// A process the child starts (Wine's desktop) may inherit the pipe, so its
+// end may never come: the child's exit ends the run.
 DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
 {
     DustrelRun run = {"", 0xFFFFFFFF};
@@ -37,11 +39,11 @@ DustrelRun runCommandLine(const std::string& commandLine, const std::string& cur
     CloseHandle(writeEnd);
     EXPECT_TRUE(started) << commandLine << ": " << GetLastError();
     for (int waited = 0; started && waited < 24000; ++waited) {
-        drain(readEnd, &run.output);
+        run.output += readAvailable(readEnd);
         if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0)
             break;
     }
-    drain(readEnd, &run.output);
+    run.output += readAvailable(readEnd);
     if (started && (!GetExitCodeProcess(process.hProcess, &run.exitCode) || run.exitCode == STILL_ACTIVE)) {
         ADD_FAILURE() << "still running: " << commandLine;
         TerminateProcess(process.hProcess, 0xDEAD);
@@ -60,11 +62,7 @@ DustrelRun runDustrel(const std::string& arguments, const std::string& currentFo
 std::string scratchFolder()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string program = module;
-    program = program.substr(program.rfind('\\') + 1);
-    std::string folder = "T:\\" + program.substr(0, program.rfind('.')) + "\\" + test->test_suite_name() + "." +
+    std::string folder = std::getenv("DUSTREL_TEST_SCRATCH") + ("\\" + std::string(test->test_suite_name())) + "." +
                          test->name();
     makeFolder(folder);
     return folder;

@@ -16,6 +16,8 @@ struct DustrelRun {
 DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder = "",
                           HANDLE output = nullptr);
 DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder = "");
+// What a pipe holds now, without waiting for more.
+std::string readAvailable(HANDLE pipe);
 
 // A new folder for the running test: T:\<program>\<Suite>.<Test>.
 std::string scratchFolder();
