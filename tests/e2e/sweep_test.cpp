@@ -6,10 +6,11 @@
 // In the tables '|' stands for a line break and, in trees, separates entries.
 // %T is the case's folder, %h a double-byte character with the trail byte
 // 0x5C, %t a tab, %d today's date, %D the diagnostic folder lines, %R the
-// final report for the case's exit code, %X the diagnostic one before it,
-// %A and %B the start of a folder header and of the /A refusal. Tree entries end in '\' for a
-// folder; a leading '-' makes an entry old, '^' read-only, '!' held open
-// with share mode 0; "name=target" is a Unix link to a folder of the tree.
+// final report for the case's exit code, %X the diagnostic line before it,
+// %A and %B the start of a folder header and of the /A refusal. Tree
+// entries end in '\' for a folder; a leading '-' makes an entry old, '^'
+// read-only, '!' held open with share mode 0; "name=target" is a Unix link
+// to a folder of the tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
