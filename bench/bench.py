@@ -6,12 +6,14 @@ the benchmark's build folder and starts a persistent Wine server in that
 folder's own prefix (drive T: is the benchmark's scratch folder there).
 
 Every timed run gets a fresh tree made from the same recipe. The contenders
-take turns (A B C D A B C D ...), and each figure is a median.
+take turns, one run each per round with the order rotating from round to round
+(A B C D, B C D A, ...), and each figure is a median.
 """
 
 import argparse
 import datetime
 import math
+import multiprocessing
 import os
 import platform
 import re
@@ -31,33 +33,43 @@ SUB_FILES = 15
 DEEP_FILES = 4
 
 
+def make_unit(job):
+    """Makes one top-level folder of the recipe (files made with mknod, the
+    quickest way to an empty file)."""
+    root, unit, keep = job
+    top = os.path.join(root, ("keep%d" if keep else "~d%d") % unit)
+    os.mkdir(top)
+    for i in range(TOP_FILES):
+        os.mknod(os.path.join(top, "f%03d.tmp" % i), 0o644)
+    for s in range(SUB_FOLDERS):
+        sub = os.path.join(top, "sub%d" % s)
+        os.mkdir(sub)
+        for i in range(SUB_FILES):
+            os.mknod(os.path.join(sub, "g%03d.dat" % i), 0o644)
+        deep = os.path.join(sub, "deep")
+        os.mkdir(deep)
+        for i in range(DEEP_FILES):
+            os.mknod(os.path.join(deep, "h%d.log" % i), 0o644)
+
+
+tree_makers = None  # worker processes: making a file costs far more than deleting it
+
+
 def make_tree(root, entries, half_kept):
     """Makes root afresh with `entries` entries below it. Top-level folders
     are "~d1", "~d2", ...; with half_kept every second one is "keep<n>"
     instead, a name that does not qualify. Returns the kept entry count."""
+    global tree_makers
+    if tree_makers is None:
+        tree_makers = multiprocessing.get_context("fork").Pool(os.cpu_count())
     if os.path.lexists(root):
         shutil.rmtree(root)
     os.mkdir(root)
-    kept = 0
-    for unit in range(1, entries // UNIT_ENTRIES + 1):
-        keep = half_kept and unit % 2 == 0
-        top = os.path.join(root, ("keep%d" if keep else "~d%d") % unit)
-        os.mkdir(top)
-        for i in range(TOP_FILES):
-            open(os.path.join(top, "f%03d.tmp" % i), "wb").close()
-        for s in range(SUB_FOLDERS):
-            sub = os.path.join(top, "sub%d" % s)
-            os.mkdir(sub)
-            for i in range(SUB_FILES):
-                open(os.path.join(sub, "g%03d.dat" % i), "wb").close()
-            deep = os.path.join(sub, "deep")
-            os.mkdir(deep)
-            for i in range(DEEP_FILES):
-                open(os.path.join(deep, "h%d.log" % i), "wb").close()
-        if keep:
-            kept += UNIT_ENTRIES
+    jobs = [(root, unit, half_kept and unit % 2 == 0)
+            for unit in range(1, entries // UNIT_ENTRIES + 1)]
+    tree_makers.map(make_unit, jobs, chunksize=4)
     os.sync()  # the tree's own writeback does not land inside a timed run
-    return kept
+    return sum(UNIT_ENTRIES for _, _, keep in jobs if keep)
 
 
 def count_entries(root):
@@ -134,6 +146,27 @@ class Bench:
             sys.exit("%s on %d entries: exit code %d, %d entries left instead of %d"
                      % (contender, entries, code, left, kept))
         return seconds, rss
+
+    def count_calls(self, contender, entries):
+        """System calls of contender's whole process tree on a fresh tree:
+        (all calls, write and writev calls). With /Q nothing goes to
+        standard output, so the writes are the requests to the Wine server."""
+        root = os.path.join(self.scratch, "tree")
+        make_tree(root, entries, False)
+        counts_path = os.path.join(self.build, "bench-calls.txt")
+        argv = ["strace", "-f", "-qq", "-c", "-o", counts_path] + self.command(contender, "tree")
+        code = subprocess.call(argv, env=self.env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if code != 0 or count_entries(root) != 0:
+            sys.exit("%s under strace failed" % contender)
+        calls = {}
+        with open(counts_path) as f:
+            for line in f:
+                fields = line.split()
+                if len(fields) >= 5 and fields[3].isdigit():
+                    calls[fields[-1]] = int(fields[3])
+        os.remove(counts_path)
+        return calls["total"], calls.get("write", 0) + calls.get("writev", 0)
 
     # --- the machine -------------------------------------------------------
 
@@ -226,6 +259,18 @@ def main():
     for c in wine_contenders:
         print("  %-8s %s s" % (c, fmt_s(startup[c])), flush=True)
 
+    # Calls: what each process asks of the system and of the Wine server,
+    # on an empty folder and on the smallest tree.
+    print("Calls", flush=True)
+    calls = {}
+    for c in ("dustrel", "floor"):
+        for n in (0, sizes[0]):
+            calls[(c, n)] = bench.count_calls(c, n)
+        print("  %-8s start-up %d calls (%d server requests); %d entries: %d more (%d more requests)"
+              % (c, calls[(c, 0)][0], calls[(c, 0)][1], sizes[0],
+                 calls[(c, sizes[0])][0] - calls[(c, 0)][0], calls[(c, sizes[0])][1] - calls[(c, 0)][1]),
+              flush=True)
+
     # The sweep: every size, the whole tree and the half-kept variant.
     times = {}
     rss = {}
@@ -238,7 +283,7 @@ def main():
             rss_samples = {c: [] for c in contenders}
             server_samples = {c: [] for c in contenders}
             for r in range(bench.runs):
-                for c in contenders:
+                for c in contenders[r % len(contenders):] + contenders[:r % len(contenders)]:
                     before = bench.wineserver_seconds()
                     seconds, maxrss = bench.timed(c, n, half)
                     server_samples[c].append(bench.wineserver_seconds() - before)
@@ -283,7 +328,7 @@ def main():
     shutil.rmtree(os.path.join(bench.scratch, "tree"), ignore_errors=True)
     bench.check_quiet("end")
 
-    report = render(bench, sizes, contenders, startup, times, rss, server, output)
+    report = render(bench, sizes, contenders, startup, calls, times, rss, server, output)
     print()
     print(report)
     if args.results:
@@ -307,11 +352,11 @@ def machine_lines(bench):
         "- Date: %s" % datetime.datetime.now().strftime("%Y-%m-%d %H:%M %Z").strip(),
         "- CPU: %s, %d cores" % (cpu, os.cpu_count()),
         "- Wine: %s; Linux %s; trees on %s" % (wine, kernel, fs_type),
-        "- Runs: %d of each contender per row, interleaved; figures are medians" % bench.runs,
+        "- Runs: %d of each contender per row, interleaved (one run each per round, the order rotating); figures are medians" % bench.runs,
     ]
 
 
-def render(bench, sizes, contenders, startup, times, rss, server, output):
+def render(bench, sizes, contenders, startup, calls, times, rss, server, output):
     lines = ["# Sweep benchmark results", ""]
     lines += machine_lines(bench)
     busy = [(w, l, f) for w, l, f in bench.quiet_checks if f]
@@ -331,6 +376,15 @@ def render(bench, sizes, contenders, startup, times, rss, server, output):
     lines += ["## Start-up (empty folder)", "", "| contender | seconds |", "|---|---:|"]
     for c, s in startup.items():
         lines.append("| %s | %s |" % (c, fmt_s(s)))
+
+    n = sizes[0]
+    lines += ["", "## System calls (strace -f -c; tree figures net of the empty folder)", "",
+              "| contender | start-up calls | of them Wine server requests | calls for %d entries | "
+              "server requests for %d entries |" % (n, n), "|---|---:|---:|---:|---:|"]
+    for c in ("dustrel", "floor"):
+        lines.append("| %s | %d | %d | %d | %d |" % (
+            c, calls[(c, 0)][0], calls[(c, 0)][1], calls[(c, n)][0] - calls[(c, 0)][0],
+            calls[(c, n)][1] - calls[(c, 0)][1]))
 
     lines += ["", "## Sweep time", "",
               "| tree | entries | dustrel | floor | del+rd | rm -rf | dustrel/floor | "
