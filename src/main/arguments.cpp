@@ -1,41 +1,25 @@
 #include "main/arguments.h"
 
+#include <string.h>
+
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 
 static bool folderTooLong;
 
-static char foldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// "/x" or "-x" with the letters of rest, ASCII case ignored; whole
-// compares the argument to its end, otherwise only the form's length.
+// "/x" or "-x" followed by rest, ASCII letter case ignored; whole compares
+// the argument to its end, otherwise only as far as rest goes.
 static bool matchesOption(const char* argument, const char* rest, bool whole)
 {
     if (argument[0] != '/' && argument[0] != '-')
         return false;
-    const char* text = argument + 1;
-    for (; *rest != '\0'; ++rest, ++text) {
-        if (*text == '\0' || foldAscii(*text) != *rest)
-            return false;
-    }
-    return !whole || *text == '\0';
+    return whole ? equalsNoCase(argument + 1, rest) : beginsWithNoCase(argument + 1, rest);
 }
 
 // The diagnostic switch is compared byte for byte, letter case included.
 static bool isDiagnosticSwitch(const char* argument)
 {
-    if (argument[0] != '/' && argument[0] != '-')
-        return false;
-    const char* text = argument + 1;
-    const char* expected = "DuskHawk";
-    for (; *expected != '\0'; ++expected, ++text) {
-        if (*text != *expected)
-            return false;
-    }
-    return *text == '\0';
+    return (argument[0] == '/' || argument[0] == '-') && strcmp(argument + 1, "DuskHawk") == 0;
 }
 
 static void readFolderValue(const char* value)
