@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs a Windows program under Wine in the build's own prefix, made safe for
 # tests: no drive reaches the machine's root, the user folders are plain
-# folders, and only these drives exist:
+# folders, COM1-9 and LPT1-9 are plain files of the scratch folder
+# (test-scratch/ports/com1 ...), and only these drives exist:
 #   C: the prefix's own drive_c      B: the build folder
 #   T: the build's test scratch      Z: the prefix folder (a second name for C:\ and C:\windows)
 # Usage: wine-run.sh BUILD_DIR PROGRAM [ARGUMENTS...]
@@ -18,8 +19,20 @@ export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
+# The port files the prefix's devices lead to; a device name that reaches
+# its device reaches one of these.
+make_port_files() {
+    mkdir -p "$scratch/ports"
+    for port in $ports; do
+        [ -e "$scratch/ports/$port" ] || : >"$scratch/ports/$port"
+    done
+}
+
+ports="com1 com2 com3 com4 com5 com6 com7 com8 com9 lpt1 lpt2 lpt3 lpt4 lpt5 lpt6 lpt7 lpt8 lpt9"
+
 prepare_prefix() {
-    if [ -f "$prefix/.dustrel-ready" ]; then
+    make_port_files
+    if [ -f "$prefix/.dustrel-ready-2" ]; then
         return
     fi
     rm -rf "$prefix"
@@ -40,7 +53,15 @@ prepare_prefix() {
             mkdir -p "$folder"
         fi
     done
-    touch "$prefix/.dustrel-ready"
+    # The mount manager makes the port links afresh at each start, from
+    # these values first; the links are replaced too, for what starts first.
+    for port in $ports; do
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$scratch/ports/$port" /f >/dev/null 2>&1
+        rm -f "$devices/$port"
+        ln -s "$scratch/ports/$port" "$devices/$port"
+    done
+    wineserver -w
+    touch "$prefix/.dustrel-ready-2"
 }
 
 (
@@ -57,6 +78,13 @@ case "$1" in
         wineserver -w
         wineserver -p
         wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+        # The mount manager gives each /dev/ttyS*, /dev/lp* and the like
+        # the first port number left free (COM10 on): none is kept.
+        for link in "$prefix"/dosdevices/*; do
+            case $(readlink "$link") in
+                /dev/*) rm -f "$link" ;;
+            esac
+        done
         exit 0
         ;;
     --stop)

@@ -10,7 +10,18 @@
 // %A and %B the start of a folder header and of the /A refusal. Tree
 // entries end in '\' for a folder; a leading '-' makes an entry old, '^'
 // read-only, '!' held open with share mode 0; "name=target" is a Unix link
-// to a folder of the tree.
+// to a folder of the tree, "name&other" a second name (hard link) of the
+// file other. %{XXXX} is the character U+XXXX; an entry with one, or with
+// a ':' or '*', is made from the Unix side (UTF-8 on disk), as another
+// account could. victim\ beside the target t\ is the canary: its entries
+// always come through untouched, and so do the port files that COM1-9 and
+// LPT1-9 lead to. A kept list "*-a|b" keeps all but a and b.
+//
+// A swap "folder:steps" puts ~a.tmp (sorted first, the trigger) and 300
+// fillers into folder; once the sweep has deleted the trigger, steps swap
+// entries: "$command" from the Unix side (%U: the case's folder), or
+// "from>to=code,..." through MoveFileA from a thread of this process,
+// each expected to end with that code (0: moved; moves are undone after).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,7 +40,18 @@ struct Scenario {
     const char* output;
     const char* kept;  // entries left afterwards, "*" for all; every other entry is gone
     const char* currentFolder = "";  // relative to the case's folder, or absolute
+    const char* swap = nullptr;
 };
+
+// Names that the ANSI functions would read as other names: best-fit
+// characters (code page 1252: U+FF3C '\', U+FF30 'P', U+FF41 'a'; 932:
+// U+00A5 '\'), each exact in the other code page, and a device's
+// superscript digit.
+const char* const bestFitTree =
+    "t\\|t\\~%{FF3C}..%{FF3C}..%{FF3C}victim\\|t\\~%{FF3C}..%{FF3C}\\|t\\~%{A5}..%{A5}..%{A5}victim\\|t\\keep.txt"
+    "|t\\keepdir\\|t\\keepdir\\important.xls|t\\notes.tmpl|t\\NOTE~XCL.TM%{FF30}|t\\COM%{B9}.tmp|victim\\"
+    "|victim\\a.tmp|^victim\\ro";
+const char* const oldAliasTree = "t\\|-t\\~%{FF41}.tmp|t\\~a.tmp|victim\\|victim\\a.tmp";
 
 const Scenario scenarios[] = {
     // A tree with everything a sweep meets.
@@ -53,10 +75,10 @@ const Scenario scenarios[] = {
     {0, "^gone.tmp|~cwd\\", "/y /p:%T", ERROR_SHARING_VIOLATION,
      "|Cleaning  %T\\|Deleting  %T\\gone.tmp|Scanning  %T\\~cwd\\|Removing  %T\\~cwd\\ ** Failed, error 32 **%R",
      "~cwd\\", "~cwd"},
-    // A link is removed, never entered, whatever it points at. (Wine's RemoveDirectoryA reaches
-    // through a link to its target, which is not empty, so the link stays there.)
-    {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", 0,
-     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\|NotEmpty  %T\\t\\~l\\%R", "*"},
+    // A link is removed, never entered, whatever it points at, and only through a handle that is the
+    // link itself: under Wine such a handle reaches the target, so the link stays.
+    {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", 1920,
+     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\ ** Failed, error 1920 **%R", "*"},
     // Code page 932: a trail byte 0x5C is no backslash, in names and in the folder named.
     {932, "~%h\\|~%h\\%h\\|~%h\\%h\\a|b.tmp", "/y /p:%T", 0,
      "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"
@@ -103,6 +125,58 @@ const Scenario scenarios[] = {
      "|Cleaning  C:\\.\\|Deleting all files from this folder is not allowed: [C:\\.\\]%R", ""},
 };
 
+// Trees that another account could make, each run whatever the others did. A name with no exact
+// ANSI spelling, a device's name, or a control or reserved character in it is shown with '?' for
+// each such character and never acted on.
+const Scenario hostileScenarios[] = {
+    {1252, bestFitTree, "/y /p:%T\\t", 123,
+     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **"
+     "|Scanning  %T\\t\\~?..?\\ ** Failed, error 123 **|Scanning  %T\\t\\~\xa5..\xa5..\xa5victim\\"
+     "|Removing  %T\\t\\~\xa5..\xa5..\xa5victim\\|Skipping  %T\\t\\keep.txt|Skipping  %T\\t\\keepdir\\"
+     "|Skipping  %T\\t\\notes.tmpl|Skipping  %T\\t\\NOTE~XCL.TM?|Deleting  %T\\t\\COM\xb9.tmp ** Failed, error 123 **%R",
+     "*-t\\~%{A5}..%{A5}..%{A5}victim\\"},
+    {932, bestFitTree, "/y /p:%T\\t", 123,
+     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~\x81_..\x81_..\x81_victim\\|Removing  %T\\t\\~\x81_..\x81_..\x81_victim\\"
+     "|Scanning  %T\\t\\~\x81_..\x81_\\|Removing  %T\\t\\~\x81_..\x81_\\"
+     "|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **|Skipping  %T\\t\\keep.txt|Skipping  %T\\t\\keepdir\\"
+     "|Skipping  %T\\t\\notes.tmpl|Skipping  %T\\t\\NOTE~XCL.TM\x82o|Deleting  %T\\t\\COM?.tmp ** Failed, error 123 **%R",
+     "*-t\\~%{FF3C}..%{FF3C}..%{FF3C}victim\\|t\\~%{FF3C}..%{FF3C}\\"},
+    {1252, oldAliasTree, "/y /o /p:%T\\t", 123,
+     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~?.tmp ** Failed, error 123 **|SkipDate  %T\\t\\~a.tmp%R", "*"},
+    {932, oldAliasTree, "/y /o /p:%T\\t", 0,
+     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~\x82\x81.tmp|SkipDate  %T\\t\\~a.tmp%R", "*-t\\~%{FF41}.tmp"},
+    {0, "t\\|t\\COM1.tmp|t\\NUL.tmp|t\\aux.~x|t\\nul .tmp|t\\CONIN$.tmp|t\\con|t\\nul.tmp\\|t\\nul.tmp\\x|t\\~d\\"
+        "|t\\~d\\LPT1.tmp|t\\~d\\y.tmp|victim\\|victim\\a.tmp", "/y /p:%T\\t", 123,
+     "|Cleaning  %T\\t\\|Deleting  %T\\t\\COM1.tmp ** Failed, error 123 **|Deleting  %T\\t\\NUL.tmp ** Failed, error 123 **"
+     "|Deleting  %T\\t\\aux.~x ** Failed, error 123 **|Deleting  %T\\t\\nul .tmp ** Failed, error 123 **"
+     "|Deleting  %T\\t\\CONIN$.tmp ** Failed, error 123 **|Skipping  %T\\t\\con"
+     "|Scanning  %T\\t\\nul.tmp\\ ** Failed, error 123 **|Scanning  %T\\t\\~d\\"
+     "|Deleting  %T\\t\\~d\\LPT1.tmp ** Failed, error 123 **|Deleting  %T\\t\\~d\\y.tmp|Removing  %T\\t\\~d\\"
+     "|NotEmpty  %T\\t\\~d\\%R", "*-t\\~d\\y.tmp"},
+    {0, "t\\|t\\COM1.tmp|victim\\|victim\\a.tmp", "/y /DuskHawk /p:%T\\t", 123,
+     "%D|Cleaning  %T\\t\\||CurrentFolder: [%T\\t\\]   [20]||[COM1.tmp]%t[.tmp]"
+     "|Deleting  %T\\t\\COM1.tmp ** Failed, error 123 **  [28]%X", "*"},
+    {0, "t\\|t\\a%{A}Deleting  T:%{5C}x%{5C}malware.exe|t\\~e%{1B}[2J.tmp|t\\~b%{5C}c.tmp|t\\~c:d.tmp|t\\~e*f\\"
+        "|t\\~e*f\\x|t\\~%{5C}..%{5C}..%{5C}victim\\|victim\\|victim\\a.tmp", "/y /p:%T\\t", 123,
+     "|Cleaning  %T\\t\\|Skipping  %T\\t\\a?Deleting  T??x?malware.exe|Deleting  %T\\t\\~e?[2J.tmp ** Failed, error 123 **"
+     "|Deleting  %T\\t\\~b?c.tmp ** Failed, error 123 **|Deleting  %T\\t\\~c?d.tmp ** Failed, error 123 **"
+     "|Scanning  %T\\t\\~e?f\\ ** Failed, error 123 **|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **%R", "*"},
+    // A read-only file with a second name keeps its attributes; its deletion fails as is.
+    {0, "t\\|^t\\~h.tmp|victim\\|^victim\\h&t\\~h.tmp", "/y /p:%T\\t", ERROR_ACCESS_DENIED,
+     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~h.tmp ** Failed, error 5 **%R", "t\\|^t\\~h.tmp"},
+    // Swaps after the listing: a read-only file and a folder for links (from the Unix side), a
+    // folder for the canary (from a Wine process); and a folder being walked cannot be moved.
+    {0, "t\\|^t\\~r.tmp|t\\~zz\\|t\\~zz\\x|victim\\|victim\\a.tmp|^victim\\ro", "/y /p:%T\\t", 1920,
+     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~r.tmp ** Failed, error 1920 **|Scanning  %T\\t\\~zz\\ ** Failed, error 1920 **"
+     "|Removing  %T\\t\\~zz\\ ** Failed, error 1920 **%R", "t\\|t\\~r.tmp|t\\~zz\\", "",
+     "t:$mv '%U/t/~r.tmp' '%U/r'; ln -s '%U/victim/ro' '%U/t/~r.tmp'; mv '%U/t/~zz' '%U/zz'; ln -s '%U/victim' '%U/t/~zz'"},
+    {0, "t\\|t\\~zz\\|t\\~zz\\x|victim\\|victim\\a.tmp|^victim\\ro", "/y /p:%T\\t", 1920,
+     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~zz\\ ** Failed, error 1920 **|Removing  %T\\t\\~zz\\ ** Failed, error 1920 **%R",
+     "t\\|t\\~zz\\|t\\~zz\\x", "", "t:t\\~zz>zz=0,victim>t\\~zz=0"},
+    {0, "t\\|t\\~zz\\|victim\\|victim\\a.tmp", "/y /p:%T\\t", 0,
+     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~zz\\|Removing  %T\\t\\~zz\\%R", "t\\", "", "t\\~zz:t\\~zz>zz=32,t>tt=32"},
+};
+
 std::string replaceAll(std::string text, const std::string& from, const std::string& to)
 {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -143,10 +217,66 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 }
 
 struct Entry {
-    std::string path;
+    std::string name;      // as written in the tree, relative to the case's folder
+    std::wstring folder, leaf;  // the entry's folder and name, each %{XXXX} as its character
     bool old, readOnly, held;
-    std::string linkTarget;
+    std::wstring path() const { return L"\\\\?\\" + folder + L"\\" + leaf; }
 };
+
+// The markup of a path as UTF-16: %{XXXX} is U+XXXX, the rest ANSI.
+std::wstring wide(const std::string& markup)
+{
+    std::wstring text;
+    for (size_t at = 0; at < markup.size();) {
+        size_t mark = markup.find("%{", at);
+        std::string ansi = markup.substr(at, mark == std::string::npos ? std::string::npos : mark - at);
+        std::wstring part(ansi.size(), L'\0');
+        part.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &part[0],
+                                        static_cast<int>(part.size())));
+        text += part;
+        if (mark == std::string::npos)
+            break;
+        size_t end = markup.find('}', mark);
+        text += static_cast<wchar_t>(std::stoul(markup.substr(mark + 2, end - mark - 2), nullptr, 16));
+        at = end + 1;
+    }
+    return text;
+}
+
+// A relative path as a shell word (UTF-8, every byte but a few as an octal escape), for "set -f; IFS=".
+std::string shellWord(const std::string& markup)
+{
+    std::string word = "$(printf '";
+    for (const std::string& part : split(markup, "\\")) {
+        std::wstring name = wide(part);
+        std::string bytes(name.size() * 3, '\0');
+        bytes.resize(WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), &bytes[0],
+                                         static_cast<int>(bytes.size()), nullptr, nullptr));
+        for (unsigned char c : bytes) {
+            const char octal[] = {'\\', char('0' + (c >> 6)), char('0' + (c >> 3 & 7)), char('0' + (c & 7)), '\0'};
+            word += isalnum(c) || c == '.' || c == '~' || c == '_' ? std::string(1, static_cast<char>(c)) : octal;
+        }
+        word += "/";
+    }
+    return word.substr(0, word.size() - 1) + "')";
+}
+
+// Attributes of an entry as its folder's listing shows them: the only way to
+// see a name that no path can reach.
+DWORD listedAttributes(const Entry& entry)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((L"\\\\?\\" + entry.folder + L"\\*").c_str(), &found);
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    while (search != INVALID_HANDLE_VALUE && attributes == INVALID_FILE_ATTRIBUTES) {
+        if (entry.leaf == found.cFileName)
+            attributes = found.dwFileAttributes;
+        if (!FindNextFileW(search, &found))
+            break;
+    }
+    FindClose(search);
+    return attributes;
+}
 
 std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, std::vector<HANDLE>* held)
 {
@@ -155,29 +285,148 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         Entry entry = {};
         for (; !item.empty() && std::string("-^!").find(item[0]) != std::string::npos; item.erase(0, 1))
             (item[0] == '-' ? entry.old : item[0] == '^' ? entry.readOnly : entry.held) = true;
-        if (item.find('=') != std::string::npos)
-            entry.linkTarget = folder + "\\" + item.substr(item.find('=') + 1), item.erase(item.find('='));
+        size_t link = item.find_first_of("=&");
+        std::string target = link == std::string::npos ? "" : item.substr(link + 1);
+        char kind = link == std::string::npos ? ' ' : item[link];
+        item = item.substr(0, link);
         if (item.empty())
             continue;
-        entry.path = folder + "\\" + item;
-        if (!entry.linkTarget.empty())
-            runUnixCommand("ln -s '" + unixPathOf(entry.linkTarget) + "' '" + unixPathOf(entry.path) + "'");
+        entry.name = item;
+        size_t cut = item.rfind('\\', item.size() - 2);
+        entry.folder = wide(folder + (cut == std::string::npos ? "" : "\\" + item.substr(0, cut)));
+        entry.leaf = wide(item.substr(cut + 1, item.size() - cut - (item.back() == '\\' ? 2 : 1)));
+        std::string unixFolder = "set -f; IFS=; cd '" + unixPathOf(folder) + "' && ";
+        if (kind == '=')
+            runUnixCommand(unixFolder + "ln -s '" + unixPathOf(folder + "\\" + target) + "' " + shellWord(item));
+        else if (kind == '&')
+            runUnixCommand(unixFolder + "ln " + shellWord(target) + " " + shellWord(item));
+        else if (item.find_first_of(":*") != std::string::npos || item.find("%{") != std::string::npos)
+            runUnixCommand(unixFolder + (item.back() == '\\' ? "mkdir " : "touch ") + shellWord(item));
         else if (item.back() == '\\')
-            makeFolder(entry.path);
+            makeFolder(folder + "\\" + item);
         else
-            makeFile(entry.path);
+            makeFile(folder + "\\" + item);
         if (entry.held)
-            held->push_back(CreateFileA(("\\\\?\\" + entry.path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            held->push_back(CreateFileW(entry.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
         if (entry.readOnly)
-            SetFileAttributesA(("\\\\?\\" + entry.path).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
         entries.push_back(entry);
     }
     // Times last, children before their folders: making an entry touches its folder.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         if (entry->old)
-            makeOld(entry->path);
+            makeOld(entry->path());
     }
     return entries;
+}
+
+// Identifies the file a path opens: the same for a device name and its port file.
+std::string fileId(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), 0, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return known ? std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+                       std::to_string(info.nFileIndexLow) : "none";
+}
+
+const char* const ports[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",
+                             "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+
+// Moves entries through MoveFileA once the trigger is gone, as another Wine process could.
+struct Mover {
+    std::string trigger, steps, folder;
+    std::vector<std::pair<std::string, std::string>> moved;
+    std::vector<DWORD> codes;
+};
+
+DWORD WINAPI moveAfterTrigger(void* parameter)
+{
+    Mover* mover = static_cast<Mover*>(parameter);
+    for (int tries = 0; tries < 2000000 && exists(mover->trigger); ++tries) {
+    }
+    for (const std::string& step : split(mover->steps, ",")) {
+        std::string from = mover->folder + "\\" + step.substr(0, step.find('>'));
+        std::string to = mover->folder + "\\" + step.substr(step.find('>') + 1, step.find('=') - step.find('>') - 1);
+        bool moved = MoveFileA(from.c_str(), to.c_str());
+        mover->codes.push_back(moved ? 0 : GetLastError());
+        if (moved)
+            mover->moved.emplace_back(from, to);
+    }
+    return 0;
+}
+
+void runScenario(const Scenario& scenario, const std::string& folder)
+{
+    SCOPED_TRACE(std::string(scenario.arguments) + " on " + scenario.tree);
+    makeFolder(folder);
+    std::string tree = scenario.tree;
+    std::string output = scenario.output;
+    std::string swap = scenario.swap ? scenario.swap : "";
+    std::string swapFolder = swap.substr(0, swap.find(':'));
+    std::string steps = swap.substr(swap.find(':') + 1);
+    for (int filler = -1; !swap.empty() && filler < 300; ++filler) {
+        char name[16];
+        wsprintfA(name, filler < 0 ? "~a.tmp" : "~b%03d.tmp", filler);
+        tree += "|" + swapFolder + "\\" + name;
+        output += "|Deleting  %T\\" + swapFolder + "\\" + name;
+    }
+    std::vector<HANDLE> held;
+    std::vector<Entry> entries = makeTree(tree, folder, &held);
+    std::string unixSwap;
+    Mover mover = {folder + "\\" + swapFolder + "\\~a.tmp", steps, folder, {}, {}};
+    HANDLE moving = nullptr;
+    if (steps[0] == '$')
+        unixSwap = startUnixCommand("n=0; while [ -e '" + unixPathOf(mover.trigger) + "' ] && [ $n -lt 2000000 ]; "
+                                    "do n=$((n+1)); done; [ -e '" + unixPathOf(mover.trigger) + "' ] || { " +
+                                    replaceAll(steps.substr(1), "%U", unixPathOf(folder)) + "; }");
+    else if (!swap.empty())
+        moving = CreateThread(nullptr, 0, moveAfterTrigger, &mover, 0, nullptr);
+    std::string from = scenario.currentFolder;
+    DustrelRun run = runDustrel(expand(scenario.arguments, folder),
+                                from.empty() || from[1] == ':' ? from : folder + "\\" + from);
+    for (HANDLE handle : held)
+        CloseHandle(handle);
+    if (!unixSwap.empty())
+        waitUnixCommand(unixSwap);
+    if (moving != nullptr) {
+        WaitForSingleObject(moving, INFINITE);
+        CloseHandle(moving);
+        std::vector<DWORD> expectedCodes;
+        for (const std::string& step : split(steps, ","))
+            expectedCodes.push_back(std::stoul(step.substr(step.find('=') + 1)));
+        EXPECT_EQ(mover.codes, expectedCodes) << "the moves once the trigger was gone";
+        for (auto move = mover.moved.rbegin(); move != mover.moved.rend(); ++move)
+            MoveFileA(move->second.c_str(), move->first.c_str());
+    }
+
+    EXPECT_EQ(run.exitCode, scenario.exitCode);
+    std::string expected = crlf(expand(output, folder, scenario.exitCode));
+    EXPECT_EQ(split(run.output, "\r\n", true), split(expected, "\r\n", true))
+        << run.output;
+    std::string kept = expand(scenario.kept, folder);
+    bool allBut = kept.compare(0, 2, "*-") == 0;
+    kept = "\n" + (allBut ? kept.substr(2) : kept) + "\n";
+    for (const Entry& entry : entries) {
+        bool canary = entry.name.compare(0, 7, "victim\\") == 0;
+        bool readOnly = kept.find("\n^" + entry.name + "\n") != std::string::npos || (canary && entry.readOnly);
+        bool listed = kept == "\n*\n" || readOnly || kept.find("\n" + entry.name + "\n") != std::string::npos;
+        DWORD attributes = listedAttributes(entry);
+        EXPECT_EQ(attributes != INVALID_FILE_ATTRIBUTES, canary || listed != allBut) << entry.name;
+        EXPECT_TRUE(!readOnly || (attributes & FILE_ATTRIBUTE_READONLY)) << entry.name;
+        if (entry.readOnly)
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    for (const char* port : ports)
+        EXPECT_TRUE(exists("T:\\ports\\" + std::string(port))) << port;
+}
+
+// T:\sweep_tests\NN: the same length for every case, as the traced lengths assume.
+std::string caseFolder(size_t number)
+{
+    return "T:\\sweep_tests\\" + std::to_string(number / 10) + std::to_string(number % 10);
 }
 
 // The cases run in order and stop at the first failure, so that a real run
@@ -188,34 +437,24 @@ TEST(Sweep, RunsEachScenario)
         size_t index = &scenario - scenarios;
         if (scenario.codePage != 0 && scenario.codePage != GetACP())
             continue;
-        SCOPED_TRACE("scenario " + std::to_string(index) + ": " + scenario.arguments + " on " + scenario.tree);
-        // T:\sweep_tests\NN: the same length for every case, as the traced lengths assume.
-        std::string folder = "T:\\sweep_tests\\" + std::to_string(index / 10) + std::to_string(index % 10);
-        makeFolder(folder);
-        std::vector<HANDLE> held;
-        std::vector<Entry> tree = makeTree(scenario.tree, folder, &held);
-        std::string from = scenario.currentFolder;
-        DustrelRun run = runDustrel(expand(scenario.arguments, folder),
-                                    from.empty() || from[1] == ':' ? from : folder + "\\" + from);
-        for (HANDLE handle : held)
-            CloseHandle(handle);
-
-        EXPECT_EQ(run.exitCode, scenario.exitCode);
-        std::string expected = crlf(expand(scenario.output, folder, scenario.exitCode));
-        EXPECT_EQ(split(run.output, "\r\n", true), split(expected, "\r\n", true))
-            << run.output;
-        std::string kept = "\n" + expand(scenario.kept, folder) + "\n";
-        for (const Entry& entry : tree) {
-            std::string name = entry.path.substr(folder.size() + 1);
-            bool readOnly = kept.find("\n^" + name + "\n") != std::string::npos;
-            EXPECT_EQ(exists(entry.path), kept == "\n*\n" || readOnly || kept.find("\n" + name + "\n") != std::string::npos)
-                << name;
-            EXPECT_TRUE(!readOnly || (attributesOf(entry.path) & FILE_ATTRIBUTE_READONLY)) << name;
-            if (entry.readOnly && entry.linkTarget.empty())
-                SetFileAttributesA(("\\\\?\\" + entry.path).c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
+        SCOPED_TRACE("scenario " + std::to_string(index));
+        runScenario(scenario, caseFolder(index));
         if (HasFailure())
             break;
+    }
+}
+
+TEST(Sweep, StaysInsideItsFolder)
+{
+    // A device name that reaches its device finds a port file of the scratch folder, never /dev.
+    for (const char* port : ports)
+        ASSERT_EQ(fileId(std::string("\\\\.\\") + port), fileId("T:\\ports\\" + std::string(port))) << port;
+    for (const Scenario& scenario : hostileScenarios) {
+        size_t index = &scenario - hostileScenarios;
+        if (scenario.codePage != 0 && scenario.codePage != GetACP())
+            continue;
+        SCOPED_TRACE("hostile scenario " + std::to_string(index));
+        runScenario(scenario, caseFolder(50 + index));
     }
 }
 

@@ -86,14 +86,14 @@ void makeFile(const std::string& path)
     CloseHandle(file);
 }
 
-void makeOld(const std::string& path)
+void makeOld(const std::wstring& path)
 {
     SYSTEMTIME longAgo = {2019, 3, 0, 14, 12, 0, 0, 0};
     FILETIME old;
     SystemTimeToFileTime(&longAgo, &old);
-    HANDLE entry = CreateFileA(literal(path).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+    HANDLE entry = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    EXPECT_TRUE(SetFileTime(entry, &old, &old, &old)) << "cannot age " << path;
+    EXPECT_TRUE(SetFileTime(entry, &old, &old, &old)) << "cannot age an entry: " << GetLastError();
     CloseHandle(entry);
 }
 
@@ -121,19 +121,30 @@ std::string unixPathOf(const std::string& scratchPath)
 
 void runUnixCommand(const std::string& command)
 {
+    waitUnixCommand(startUnixCommand(command));
+}
+
+std::string startUnixCommand(const std::string& command)
+{
     static int serial = 0;
     std::string marker = "T:\\unix-done-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
     std::string commandLine = "\\\\?\\unix\\bin\\sh -c \"" + command + "; touch '" + unixPathOf(marker) + "'\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    EXPECT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process)) << command;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    return marker + "|" + command;
+}
+
+void waitUnixCommand(const std::string& started)
+{
+    std::string marker = started.substr(0, started.find('|'));
     for (int waited = 0; waited < 2000 && !exists(marker); ++waited)
         Sleep(10);
-    EXPECT_TRUE(DeleteFileA(marker.c_str())) << "did not finish: " << command;
+    EXPECT_TRUE(DeleteFileA(marker.c_str())) << "did not finish: " << started.substr(marker.size() + 1);
 }
 
 std::string systemText(DWORD code)

@@ -24,13 +24,16 @@ std::string scratchFolder();
 // Entries are made through "\\?\" paths, so names keep trailing dots and blanks.
 void makeFolder(const std::string& path);
 void makeFile(const std::string& path);
-void makeOld(const std::string& path);  // all three times on 2019/03/14
+void makeOld(const std::wstring& path);  // all three times on 2019/03/14 ("\\?\" path)
 DWORD attributesOf(const std::string& path);
 bool exists(const std::string& path);
 
 std::string unixPathOf(const std::string& scratchPath);
-// Runs a Unix shell command and waits for it (Wine gives no handle to wait on).
+// Runs a Unix shell command and waits for it (Wine gives no handle to wait on);
+// or starts it, and waits later for what start returned.
 void runUnixCommand(const std::string& command);
+std::string startUnixCommand(const std::string& command);
+void waitUnixCommand(const std::string& started);
 
 std::string systemText(DWORD code);         // as FormatMessageA gives it
 std::string crlf(const std::string& text);  // every LF as CR LF, as the exe writes it
