@@ -53,10 +53,10 @@ const Scenario scenarios[] = {
     {0, "^gone.tmp|~cwd\\", "/y /p:%T", ERROR_SHARING_VIOLATION,
      "|Cleaning  %T\\|Deleting  %T\\gone.tmp|Scanning  %T\\~cwd\\|Removing  %T\\~cwd\\ ** Failed, error 32 **%R",
      "~cwd\\", "~cwd"},
-    // A link is removed, never entered, whatever it points at. (Wine's RemoveDirectoryA reaches
-    // through a link to its target, which is not empty, so the link stays there.)
-    {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", 0,
-     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\|NotEmpty  %T\\t\\~l\\%R", "*"},
+    // A link is never entered, and removed only through a handle that is the link itself: under
+    // Wine every handle reaches through a link to its target, so the link stays, reported.
+    {0, "t\\|t\\~l=outside|outside\\|outside\\p", "/y /p:%T\\t", ERROR_CANT_ACCESS_FILE,
+     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\ ** Failed, error 1920 **%R", "*"},
     // Code page 932: a trail byte 0x5C is no backslash, in names and in the folder named.
     {932, "~%h\\|~%h\\%h\\|~%h\\%h\\a|b.tmp", "/y /p:%T", 0,
      "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"
