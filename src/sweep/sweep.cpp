@@ -202,7 +202,7 @@ static bool handleEntry(SweepLevel* level)
     bool folder = isFolderEntry(level);
     if (!level->recursed && !isTemporaryName(name)) {
         writeEntryLine(level, "\nSkipping  ", folder);
-    } else if (runOptions.oldOnly && touchedToday(level->entry.ftCreationTime, level->entry.ftLastWriteTime,
+    } else if (runOptions.oldOnly && sparedByDate(level->entry.ftCreationTime, level->entry.ftLastWriteTime,
                                                   level->entry.ftLastAccessTime)) {
         writeEntryLine(level, "\nSkipDate  ", folder);
         return true;
