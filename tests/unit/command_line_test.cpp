@@ -70,7 +70,6 @@ TEST(CommandLine, ReadsOptionsInEitherFormAndCase)
         ArgumentsOutcome outcome;
         unsigned spareDays;
     } dayCounts[] = {
-        {{"/D:7"}, argumentsRead, 7},
         {{"-d:3650", "/o", "/D:2"}, argumentsRead, 3650},
         {{"/d:1", "/O"}, argumentsRead, 1},
         {{"/D:007"}, argumentsRead, 7},
