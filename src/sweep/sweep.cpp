@@ -158,7 +158,7 @@ static bool handleEntry(SweepLevel* level)
     if (!level->recursed && !isTemporaryName(name)) {
         writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
     } else if (runOptions.oldOnly &&
-               touchedToday(level->entry.created, level->entry.modified, level->entry.accessed)) {
+               sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
         writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
         return true;
     } else if (!removeEntry(level)) {

@@ -8,9 +8,10 @@
 // 0x5C, %t a tab, %d today's date, %D the diagnostic folder lines, %R the
 // final report for the case's exit code, %X the diagnostic line before it,
 // %A and %B the start of a folder header and of the /A refusal. Tree
-// entries end in '\' for a folder; a leading '-' makes an entry old, '^'
-// read-only, '!' held open with share mode 0; "name=target" is a Unix link
-// to a folder of the tree.
+// entries end in '\' for a folder; a leading '-' makes an entry old, '@'
+// dated 00:01 six days back (the oldest day /D:7 spares), '#' a minute
+// before that midnight, '^' read-only, '!' held open with share mode 0;
+// "name=target" is a Unix link to a folder of the tree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,6 +31,12 @@ struct Scenario {
     const char* kept;  // entries left afterwards, "*" for all; every other entry is gone
     const char* currentFolder = "";  // relative to the case's folder, or absolute
 };
+
+const char* const sameDayTree = "-old.tmp|new.tmp|-keep.txt|~new\\|-~new\\x|-~old\\|-~old\\a|~old\\b";
+const char* const sameDaySweep =
+    "|Cleaning  %T\\|Deleting  %T\\old.tmp|SkipDate  %T\\new.tmp|Skipping  %T\\keep.txt|SkipDate  %T\\~new\\"
+    "|Scanning  %T\\~old\\|Deleting  %T\\~old\\a|SkipDate  %T\\~old\\b|Removing  %T\\~old\\|NotEmpty  %T\\~old\\%R";
+const char* const sameDayKept = "new.tmp|keep.txt|~new\\|~new\\x|~old\\|~old\\b";
 
 const Scenario scenarios[] = {
     // A tree with everything a sweep meets.
@@ -62,17 +69,27 @@ const Scenario scenarios[] = {
      "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"
      "|Removing  %T\\~%h\\|Deleting  %T\\b.tmp%R", ""},
     {932, "%h\\|%h\\c.tmp|d.tmp", "/y /p:%T\\%h", 0, "|Cleaning  %T\\%h\\|Deleting  %T\\%h\\c.tmp%R", "%h\\|d.tmp"},
-    // /O spares what was touched today, and does not enter a folder it spares.
-    {0, "-old.tmp|new.tmp|-keep.txt|~new\\|-~new\\x|-~old\\|-~old\\a|~old\\b", "/y /o /p:%T", 0,
-     "|Cleaning  %T\\|Deleting  %T\\old.tmp|SkipDate  %T\\new.tmp|Skipping  %T\\keep.txt|SkipDate  %T\\~new\\"
-     "|Scanning  %T\\~old\\|Deleting  %T\\~old\\a|SkipDate  %T\\~old\\b|Removing  %T\\~old\\|NotEmpty  %T\\~old\\%R",
-     "new.tmp|keep.txt|~new\\|~new\\x|~old\\|~old\\b"},
+    // /O spares what was touched today, and does not enter a folder it spares; /D:1 spares the same.
+    {0, sameDayTree, "/y /o /p:%T", 0, sameDaySweep, sameDayKept},
+    {0, sameDayTree, "/y /D:1 /p:%T", 0, sameDaySweep, sameDayKept},
     {0, "-a.tmp|-keep", "/y /o /DuskHawk /p:%T", 0,
      "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]|Created Date : 2019/03/14"
      "|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d|Deleting  %T\\a.tmp  [23]"
      "|[keep]%t[]|Skipping  %T\\keep  [22]||Process is exiting with return code 0.%R", "*"},
     {0, "-a.tmp|-keep", "/y /q /o /DuskHawk /p:%T", 0,
      "||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]  [23]|[keep]%t[]  [22]", "*"},
+    // /D:n from local midnight n - 1 days back, the longest period given; its trace names that day.
+    {0, "@in.tmp|#out.tmp|@~in\\|-~in\\x|#~out\\|#~out\\a|@~out\\b", "/y /D:7 -d:2 /o /p:%T", 0,
+     "|Cleaning  %T\\|SkipDate  %T\\in.tmp|Deleting  %T\\out.tmp|SkipDate  %T\\~in\\|Scanning  %T\\~out\\"
+     "|Deleting  %T\\~out\\a|SkipDate  %T\\~out\\b|Removing  %T\\~out\\|NotEmpty  %T\\~out\\%R",
+     "in.tmp|~in\\|~in\\x|~out\\|~out\\b"},
+    {0, "-a.tmp", "/y /d:1 /DuskHawk /p:%T", 0,
+     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]|Created Date : 2019/03/14"
+     "|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d|Oldest Spared: %d"
+     "|Deleting  %T\\a.tmp  [23]||Process is exiting with return code 0.%R", "*"},
+    // A bad /D value ends the run before the box (none is answered here) and before anything is touched.
+    {0, "a.tmp|b\\", "/a /D:7x /p:%T", ERROR_INVALID_PARAMETER,
+     "|The number of days in \"/D:7x\" must be a whole number from 1 to 3650.||%r", "*"},
     // A name ending in a dot or blank would reach another entry: it is reported and left alone.
     {0, "~x|-~x.|~d\\|~d\\f|-~d.\\|~d.\\f", "/y /o /p:%T", ERROR_INVALID_NAME,
      "|Cleaning  %T\\|SkipDate  %T\\~x|Deleting  %T\\~x. ** Failed, error 123 **|SkipDate  %T\\~d\\"
@@ -144,17 +161,48 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 
 struct Entry {
     std::string path;
-    bool old, readOnly, held;
+    char age;  // '-', '@' or '#' as in the tree, 0 for now
+    bool readOnly, held;
     std::string linkTarget;
 };
+
+// Local midnight six days back, moved by minutes, as a UTC stamp.
+FILETIME sixDaysBack(LONGLONG minutes)
+{
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    today.wHour = today.wMinute = today.wSecond = today.wMilliseconds = 0;
+    FILETIME local, stamp;
+    SystemTimeToFileTime(&today, &local);
+    ULARGE_INTEGER value = {{local.dwLowDateTime, local.dwHighDateTime}};
+    value.QuadPart += (minutes - 6 * 24 * 60) * 600000000LL;
+    local = FILETIME{value.LowPart, value.HighPart};
+    LocalFileTimeToFileTime(&local, &stamp);
+    return stamp;
+}
+
+void makeAged(const std::string& path, char age)
+{
+    if (age == '-')
+        return makeOld(path);
+    FILETIME stamp = sixDaysBack(age == '@' ? 1 : -1);
+    HANDLE entry = CreateFileA(("\\\\?\\" + path).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    EXPECT_TRUE(SetFileTime(entry, &stamp, &stamp, &stamp)) << "cannot age " << path;
+    CloseHandle(entry);
+}
 
 std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, std::vector<HANDLE>* held)
 {
     std::vector<Entry> entries;
     for (std::string item : split(expand(tree, folder), "\n")) {
         Entry entry = {};
-        for (; !item.empty() && std::string("-^!").find(item[0]) != std::string::npos; item.erase(0, 1))
-            (item[0] == '-' ? entry.old : item[0] == '^' ? entry.readOnly : entry.held) = true;
+        for (; !item.empty() && std::string("-@#^!").find(item[0]) != std::string::npos; item.erase(0, 1)) {
+            if (item[0] == '^' || item[0] == '!')
+                (item[0] == '^' ? entry.readOnly : entry.held) = true;
+            else
+                entry.age = item[0];
+        }
         if (item.find('=') != std::string::npos)
             entry.linkTarget = folder + "\\" + item.substr(item.find('=') + 1), item.erase(item.find('='));
         if (item.empty())
@@ -174,8 +222,8 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
     }
     // Times last, children before their folders: making an entry touches its folder.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->old)
-            makeOld(entry->path);
+        if (entry->age != 0)
+            makeAged(entry->path, entry->age);
     }
     return entries;
 }
@@ -184,6 +232,10 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
 // aimed at a folder that matters comes only after its dry run has passed.
 TEST(Sweep, RunsEachScenario)
 {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wHour == 23 && now.wMinute >= 59)
+        Sleep(90000);  // the dated cases must not straddle midnight
     for (const Scenario& scenario : scenarios) {
         size_t index = &scenario - scenarios;
         if (scenario.codePage != 0 && scenario.codePage != GetACP())
