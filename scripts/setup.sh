@@ -7,7 +7,7 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-packages="wine wine32:i386 wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make googletest xvfb xauth xdotool locales"
+packages="wine wine32:i386 wine64 g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make googletest xvfb xauth xdotool locales zip"
 
 missing=""
 for p in $packages; do

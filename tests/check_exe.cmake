@@ -1,6 +1,6 @@
 # The built exe as a Windows user gets it: a stripped 32-bit console program
 # of at most 64 KiB for Windows 7 onwards, importing system DLLs only, with
-# its version resource and manifest.
+# its version resource and manifest, and no link time stamp.
 # Usage: cmake -DEXE=... -DOBJDUMP=... -DWINDRES=... -DVERSION=... -P check_exe.cmake
 function(expect text pattern what)
     if(NOT text MATCHES "${pattern}")
@@ -13,12 +13,13 @@ if(size GREATER 65536)
     message(FATAL_ERROR "dustrel.exe is ${size} bytes, more than 64 KiB")
 endif()
 
-execute_process(COMMAND ${OBJDUMP} -p -f ${EXE} OUTPUT_VARIABLE headers)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${OBJDUMP} -p -f ${EXE} OUTPUT_VARIABLE headers)
 expect("${headers}" "architecture: i386" "machine i386")
 expect("${headers}" "Magic[\t ]+010b" "a PE32 image")
 expect("${headers}" "Subsystem[\t ]+00000003" "console subsystem")
 expect("${headers}" "MajorSubsystemVersion[\t ]+6\nMinorSubsystemVersion[\t ]+1\n" "subsystem version 6.1")
 expect("${headers}" "symbols stripped" "stripped")
+expect("${headers}" "Time/Date[\t ]+Thu Jan  1 00:00:00 1970" "no link time stamp, so that a rebuild gives the same file")
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
 foreach(import IN LISTS imports)
     string(TOLOWER "${import}" import)

@@ -17,6 +17,11 @@ void setAnsiCodePage(UINT codePage)
     }
 }
 
+UINT ansiCodePageInUse()
+{
+    return ansiCodePage;
+}
+
 unsigned charLength(const char* text)
 {
     return leadBytes[static_cast<unsigned char>(text[0])] && text[1] != '\0' ? 2 : 1;

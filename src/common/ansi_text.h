@@ -7,6 +7,7 @@
 #include <windows.h>
 
 void setAnsiCodePage(UINT codePage);
+UINT ansiCodePageInUse();
 
 // 2 when text starts with a lead byte that a trail byte follows, else 1.
 unsigned charLength(const char* text);

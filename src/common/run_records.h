@@ -8,12 +8,13 @@ enum {
 };
 
 struct RunOptions {
-    bool confirm;       // ask before cleaning (/Y clears it)
-    bool oldOnly;       // spare entries touched today (/O)
-    bool allFiles;      // every name qualifies (/A)
-    bool quiet;         // silence ordinary output (/Q)
-    bool diagnostic;    // extra tracing (the diagnostic switch)
-    bool applyChanges;  // false makes the run a dry run
+    bool confirm;         // ask before cleaning (/Y clears it)
+    bool oldOnly;         // spare entries touched lately (/O, /D:n)
+    unsigned spareDays;   // /D:n: the longest n given; 0 without /D, where /O spares today alone
+    bool allFiles;        // every name qualifies (/A)
+    bool quiet;           // silence ordinary output (/Q)
+    bool diagnostic;      // extra tracing (the diagnostic switch)
+    bool applyChanges;    // false makes the run a dry run
 };
 
 struct SystemFolders {

@@ -5,7 +5,10 @@
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 
+enum { MOST_SPARED_DAYS = 3650 };
+
 static bool folderTooLong;
+static const char* badDayCount;
 
 // "/x" or "-x" followed by rest, ASCII letter case ignored; whole compares
 // the argument to its end, otherwise only as far as rest goes.
@@ -27,9 +30,51 @@ static void readFolderValue(const char* value)
     folderTooLong = !copyWhole(targetFolder, PATH_BUFFER, value);
 }
 
+// "/D" not followed by a letter is meant as "/D:n": a slip such as "/D 7" or
+// "/D7" is refused, as ignoring it would widen what the run deletes.
+static bool isDayCountOption(const char* argument)
+{
+    char next = argument[2];
+    bool letter = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+    return matchesOption(argument, "d", false) && !letter;
+}
+
+// The n of "/D:n": decimal digits alone, from 1 to MOST_SPARED_DAYS; 0 for
+// anything else.
+static unsigned readDayCount(const char* argument)
+{
+    const char* digit = argument + 3;
+    if (argument[2] != ':' || *digit == '\0')
+        return 0;
+    unsigned days = 0;
+    for (; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9')
+            return 0;
+        days = days * 10 + unsigned(*digit - '0');
+        if (days > MOST_SPARED_DAYS)
+            return 0;
+    }
+    return days;
+}
+
+// The longest period given holds; one bad value refuses the whole run.
+static void readDayCountOption(const char* argument)
+{
+    unsigned days = readDayCount(argument);
+    if (days == 0) {
+        if (badDayCount == nullptr)
+            badDayCount = argument;
+        return;
+    }
+    runOptions.oldOnly = true;
+    if (days > runOptions.spareDays)
+        runOptions.spareDays = days;
+}
+
 ArgumentsOutcome readArguments(int count, char** arguments)
 {
     folderTooLong = false;
+    badDayCount = nullptr;
     for (int i = 1; i < count; ++i) {
         const char* argument = arguments[i];
         if (matchesOption(argument, "?", true))
@@ -38,6 +83,8 @@ ArgumentsOutcome readArguments(int count, char** arguments)
             runOptions.confirm = false;
         if (matchesOption(argument, "o", true))
             runOptions.oldOnly = true;
+        if (isDayCountOption(argument))
+            readDayCountOption(argument);
         if (matchesOption(argument, "a", true))
             runOptions.allFiles = true;
         if (matchesOption(argument, "p:", false))
@@ -49,10 +96,15 @@ ArgumentsOutcome readArguments(int count, char** arguments)
             runOptions.applyChanges = false;
         }
     }
-    return argumentsRead;
+    return badDayCount != nullptr ? argumentsBadDayCount : argumentsRead;
 }
 
 bool targetFolderTooLong()
 {
     return folderTooLong;
+}
+
+const char* badDayCountArgument()
+{
+    return badDayCount;
 }

@@ -37,6 +37,23 @@ static DWORD takeQueriedFolder(UINT length, char* folder)
     return 0;
 }
 
+// A "/D" value that is no number of days ends the run before the box and
+// before anything is touched. The value is shown as typed, cut short.
+static DWORD refuseDayCount()
+{
+    char shownValue[64];
+    TextBuilder value;
+    startText(&value, shownValue, sizeof shownValue);
+    appendText(&value, badDayCountArgument());
+    char text[MESSAGE_BUFFER];
+    TextBuilder line;
+    startText(&line, text, sizeof text);
+    appendText(&line, "\nThe number of days in \"");
+    appendText(&line, shownValue);
+    appendText(&line, "\" must be a whole number from 1 to 3650.\n\n");
+    return failRun(text, ERROR_INVALID_PARAMETER);
+}
+
 static DWORD findSystemFolders()
 {
     DWORD code = takeQueriedFolder(GetWindowsDirectoryA(systemFolders.windowsFolder, PATH_BUFFER),
@@ -111,10 +128,13 @@ static void reportResult(DWORD result)
 
 DWORD runDustrel(int count, char** arguments)
 {
-    if (readArguments(count, arguments) == argumentsAskUsage) {
+    ArgumentsOutcome outcome = readArguments(count, arguments);
+    if (outcome == argumentsAskUsage) {
         printUsage(arguments[0]);
         return 1;
     }
+    if (outcome == argumentsBadDayCount)
+        return refuseDayCount();
     DWORD code = findSystemFolders();
     if (code != 0)
         return code;

@@ -4,6 +4,8 @@
 #include "common/folder_path.h"
 #include "common/run_records.h"
 #include "console/output_stream.h"
+#include "sweep/entry_removal.h"
+#include "sweep/folder_listing.h"
 #include "sweep/protected_folder.h"
 #include "sweep/same_day.h"
 #include "sweep/temporary_name.h"
@@ -12,7 +14,7 @@ enum {
     SHORTEST_SUBFOLDER_PATH = 4,  // anything shorter under /A is an internal error
 };
 
-// What one call of sweepFolder works on: one set per level of recursion.
+// What one folder's walk works on: one set per level of recursion.
 struct SweepLevel {
     char folder[PATH_BUFFER];
     unsigned folderLength;
@@ -20,10 +22,13 @@ struct SweepLevel {
     unsigned pathLength;  // folder and name together, even when that does not fit fullPath
     bool pathFits;
     char message[MESSAGE_BUFFER];
-    WIN32_FIND_DATAA entry;
+    ListedEntry entry;
+    FolderListing listing;
     DWORD result;
     int recursed;
 };
+
+static bool removeEntry(SweepLevel* level);
 
 static bool isDotEntry(const char* name)
 {
@@ -32,21 +37,13 @@ static bool isDotEntry(const char* name)
 
 static bool isFolderEntry(const SweepLevel* level)
 {
-    return (level->entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (level->entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // A junction, mount point or symbolic link: never entered, never followed.
 static bool isLinkEntry(const SweepLevel* level)
 {
-    return (level->entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// Win32 strips trailing dots and blanks from a path, so such a name would
-// reach another entry than the one listed.
-static bool nameReachesAnotherEntry(const char* name)
-{
-    const char* last = lastChar(name);
-    return last != nullptr && (*last == '.' || *last == ' ');
+    return (level->entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 // Writes one progress line: word, the entry's path, and "\" for a folder.
@@ -57,7 +54,7 @@ static void writeEntryLine(SweepLevel* level, const char* word, bool withBacksla
     startText(&line, level->message, MESSAGE_BUFFER);
     appendText(&line, word);
     appendPiece(&line, level->folder, level->folderLength);
-    appendPiece(&line, level->entry.cFileName, level->pathLength - level->folderLength);
+    appendPiece(&line, level->entry.name, level->entry.nameLength);
     if (withBackslash)
         appendText(&line, "\\");
     emit(level->message, 0);
@@ -115,41 +112,100 @@ static void writeBracketedLine(SweepLevel* level, const char* text, const char* 
     emit(level->message, 0);
 }
 
-// Read-only entries cannot be deleted, so only they have their attributes
-// reset; links never do, as the reset would reach through to the target.
-static bool needsAttributeReset(const SweepLevel* level)
+// Reports the outcome of removing the entry; a folder that still holds
+// something is not a failure.
+static void reportRemoval(SweepLevel* level, DWORD code)
 {
-    return !isLinkEntry(level) && (level->entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
-// A failed deletion leaves the entry's attributes as the listing showed them.
-static void restoreAttributes(const SweepLevel* level)
-{
-    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    DWORD attributes = level->entry.dwFileAttributes & settable;
-    SetFileAttributesA(level->fullPath, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
-}
-
-// Removes the folder or deletes the file the entry names; a failure writes
-// its line. A folder that still holds something is not a failure.
-static void removeFromDisk(SweepLevel* level, bool folder)
-{
-    if (!runOptions.applyChanges)
+    if (code == 0)
         return;
-    bool reset = needsAttributeReset(level);
-    if (reset)
-        SetFileAttributesA(level->fullPath, FILE_ATTRIBUTE_NORMAL);
-    if (folder ? RemoveDirectoryA(level->fullPath) : DeleteFileA(level->fullPath))
-        return;
-    DWORD code = GetLastError();
-    if (reset)
-        restoreAttributes(level);
-    if (folder && code == ERROR_DIR_NOT_EMPTY)
+    if (isFolderEntry(level) && code == ERROR_DIR_NOT_EMPTY)
         writeEntryLine(level, "\nNotEmpty  ", true);
     else
         failEntry(level, code);
+}
+
+// Copies folder in normal form; 0 or 206.
+static DWORD prepareFolder(SweepLevel* level, const char* folder, int recursed)
+{
+    level->recursed = recursed;
+    level->result = 0;
+    level->listing.folder = INVALID_HANDLE_VALUE;
+    if (!copyWhole(level->folder, PATH_BUFFER, folder) || !normalizeFolder(level->folder))
+        return ERROR_FILENAME_EXCED_RANGE;
+    level->folderLength = textLength(level->folder);
+    CopyMemory(level->fullPath, level->folder, level->folderLength + 1);
+    return 0;
+}
+
+// Puts the entry's full path together, when it fits a path.
+static void placeFullPath(SweepLevel* level)
+{
+    level->pathLength = level->folderLength + level->entry.nameLength;
+    level->pathFits = level->pathLength < PATH_BUFFER;
+    if (level->pathFits)
+        CopyMemory(level->fullPath + level->folderLength, level->entry.name, level->entry.nameLength + 1);
+    else
+        level->fullPath[level->folderLength] = '\0';
+}
+
+// Handles the entry just listed. Returns false when the walk must stop.
+static bool handleEntry(SweepLevel* level)
+{
+    const char* name = level->entry.name;
+    if (isDotEntry(name))
+        return true;
+    placeFullPath(level);
+    if (!level->recursed && !isTemporaryName(name)) {
+        writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
+    } else if (runOptions.oldOnly &&
+               sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
+        writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
+        return true;
+    } else if (!removeEntry(level)) {
+        return false;
+    }
+    writeLengthTrailer(level);
+    return true;
+}
+
+// Walks the folder that level holds; returns its result.
+static DWORD walkHeldFolder(SweepLevel* level)
+{
+    if (runOptions.allFiles && isProtectedFolder(level->folder)) {
+        writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
+        return ERROR_ACCESS_DENIED;
+    }
+    while (nextListedEntry(&level->listing, &level->entry)) {
+        if (!handleEntry(level))
+            break;
+    }
+    return level->result;
+}
+
+// Enters the sub-folder the parent's entry names when it is the folder that
+// was listed, empties it and removes it. Failures inside show in their own
+// lines only; one that keeps the folder from being listed ends its
+// "Scanning" line.
+static void sweepSubFolder(SweepLevel* parent)
+{
+    SweepLevel level;
+    DWORD code = prepareFolder(&level, parent->fullPath, 1);
+    if (code == 0)
+        code = openListedFolder(&level.listing, level.folder, &parent->entry, runOptions.applyChanges);
+    if (code != 0) {
+        writeFailure(parent, code);
+    } else {
+        if (runOptions.diagnostic)
+            writeFolderHeader(&level);
+        walkHeldFolder(&level);
+    }
+    writeEntryLine(parent, "\nRemoving  ", true);
+    if (runOptions.applyChanges) {
+        bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
+        reportRemoval(parent, held ? removeHeldFolder(&level.listing, &parent->entry)
+                                   : removeListedEntry(parent->fullPath, &parent->entry));
+    }
+    closeListing(&level.listing);
 }
 
 // The entry goes: a folder is emptied and removed, a link removed, a file
@@ -163,94 +219,36 @@ static bool removeEntry(SweepLevel* level)
         failEntry(level, ERROR_FILENAME_EXCED_RANGE);
         return true;
     }
-    if (nameReachesAnotherEntry(level->entry.cFileName)) {
+    if (!level->entry.reachable) {
         failEntry(level, ERROR_INVALID_NAME);
         return true;
     }
-    if (!folder) {
-        removeFromDisk(level, false);
-        return true;
-    }
-    if (!link) {
+    if (folder && !link) {
         if (runOptions.allFiles && level->pathLength < SHORTEST_SUBFOLDER_PATH) {
             writeBracketedLine(level, "\nFailed with an internal error.  Invalid path: [", level->fullPath);
             level->result = ERROR_INVALID_DATA;
             return false;
         }
-        sweepFolder(level->fullPath, 1);  // failures inside show in their own lines only
-        writeEntryLine(level, "\nRemoving  ", true);
-    }
-    removeFromDisk(level, true);
-    return true;
-}
-
-// Handles the entry just listed. Returns false when the walk must stop.
-static bool handleEntry(SweepLevel* level)
-{
-    const char* name = level->entry.cFileName;
-    if (isDotEntry(name))
+        sweepSubFolder(level);
         return true;
-    unsigned nameLength = textLength(name);
-    level->pathLength = level->folderLength + nameLength;
-    level->pathFits = level->pathLength < PATH_BUFFER;
-    if (level->pathFits) {
-        CopyMemory(level->fullPath + level->folderLength, name, nameLength + 1);
-    } else {
-        level->fullPath[level->folderLength] = '\0';
     }
-
-    bool folder = isFolderEntry(level);
-    if (!level->recursed && !isTemporaryName(name)) {
-        writeEntryLine(level, "\nSkipping  ", folder);
-    } else if (runOptions.oldOnly && touchedToday(level->entry.ftCreationTime, level->entry.ftLastWriteTime,
-                                                  level->entry.ftLastAccessTime)) {
-        writeEntryLine(level, "\nSkipDate  ", folder);
-        return true;
-    } else if (!removeEntry(level)) {
-        return false;
-    }
-    writeLengthTrailer(level);
+    if (runOptions.applyChanges)
+        reportRemoval(level, removeListedEntry(level->fullPath, &level->entry));
     return true;
-}
-
-// Copies folder in normal form and builds the search pattern; 0 or 206.
-static DWORD prepareFolder(SweepLevel* level, const char* folder, char* pattern)
-{
-    if (!copyWhole(level->folder, PATH_BUFFER, folder) || !normalizeFolder(level->folder))
-        return ERROR_FILENAME_EXCED_RANGE;
-    level->folderLength = textLength(level->folder);
-    if (level->folderLength + 3 >= PATH_BUFFER)
-        return ERROR_FILENAME_EXCED_RANGE;
-    CopyMemory(pattern, level->folder, level->folderLength);
-    CopyMemory(pattern + level->folderLength, "*.*", 4);
-    CopyMemory(level->fullPath, level->folder, level->folderLength + 1);
-    return 0;
 }
 
 DWORD sweepFolder(const char* folder, int recursed)
 {
     SweepLevel level;
-    level.recursed = recursed;
-    level.result = 0;
-    char pattern[PATH_BUFFER];
-    DWORD code = prepareFolder(&level, folder, pattern);
+    DWORD code = prepareFolder(&level, folder, recursed);
     if (code != 0)
         return code;
     if (runOptions.diagnostic)
         writeFolderHeader(&level);
-
-    HANDLE search = FindFirstFileA(pattern, &level.entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    if (runOptions.allFiles && isProtectedFolder(level.folder)) {
-        writeBracketedLine(&level, "\nDeleting all files from this folder is not allowed: [", level.folder);
-        FindClose(search);
-        return ERROR_ACCESS_DENIED;
-    }
-    do {
-        if (!handleEntry(&level))
-            break;
-    } while (FindNextFileA(search, &level.entry));
-    FindClose(search);
-    return level.result;
+    code = openTargetFolder(&level.listing, level.folder);
+    if (code != 0)
+        return code;
+    code = walkHeldFolder(&level);
+    closeListing(&level.listing);
+    return code;
 }

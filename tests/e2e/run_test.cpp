@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <string>
 
+#include "common/version.h"
 #include "harness.h"
 
 namespace {
 
 // The screen's fixed texts are the program's own; what is checked here is
-// what the run makes of them: 26 lines with CR LF, the version, the program
+// what the run makes of them: 27 lines with CR LF, the version, the program
 // name as typed (folders cut off at the last backslash), past /Q.
 TEST(Run, UsageScreenWithExitCode1)
 {
@@ -18,20 +19,21 @@ TEST(Run, UsageScreenWithExitCode1)
         const char* commandLine;
         const char* syntax;
     } cases[] = {
-        {"B:\\dustrel.exe /y /?", "\r\n Syntax: dustrel.exe [/Y] [/O] [/A] [/P:folder] [/Q]\r\n\r\n /Y "},
+        {"B:\\dustrel.exe /y /?", "\r\n Syntax: dustrel.exe [/Y] [/O] [/D:n] [/A] [/P:folder] [/Q]\r\n\r\n /Y "},
         {"\"B:\\dustrel.exe\" /q -? /DuskHawk", "\r\n Syntax: dustrel.exe [/Y]"},
         {"B:/dustrel.exe /?", "\r\n Syntax: B:/dustrel.exe [/Y]"},
     };
     for (const auto& c : cases) {
         DustrelRun run = runCommandLine(c.commandLine);
         EXPECT_EQ(run.exitCode, 1u) << c.commandLine;
-        EXPECT_EQ(run.output.rfind("\r\n\r\nDustrel version 1.20\r\n\r\n\r\n Cleans temporary files", 0), 0u);
+        EXPECT_EQ(run.output.rfind("\r\n\r\nDustrel version " DUSTREL_VERSION "\r\n\r\n\r\n Cleans temporary files", 0),
+                  0u);
         EXPECT_NE(run.output.find(c.syntax), std::string::npos) << run.output;
         size_t lines = 0;
         for (size_t at = run.output.find("\r\n"); at != std::string::npos; at = run.output.find("\r\n", at + 2))
             ++lines;
-        EXPECT_EQ(lines, 26u);
-        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 26) << "every LF after a CR";
+        EXPECT_EQ(lines, 27u);
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 27) << "every LF after a CR";
     }
 }
 

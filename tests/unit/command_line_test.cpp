@@ -43,11 +43,13 @@ TEST(CommandLine, SplitsByTheDocumentedRules)
 
 TEST(CommandLine, ReadsOptionsInEitherFormAndCase)
 {
-    auto read = [](Words arguments) {
+    Words held;  // the words outlive the call: the reader keeps pointers into them
+    auto read = [&held](Words arguments) {
         resetRunRecords();
-        arguments.insert(arguments.begin(), "x");
+        held = arguments;
+        held.insert(held.begin(), "x");
         std::vector<char*> words;
-        for (std::string& argument : arguments)
+        for (std::string& argument : held)
             words.push_back(&argument[0]);
         return readArguments(int(words.size()), words.data());
     };
@@ -62,6 +64,29 @@ TEST(CommandLine, ReadsOptionsInEitherFormAndCase)
     EXPECT_EQ(read({"/y", "-?", "/q"}), argumentsAskUsage);
     read({"/p:C:\\a", "/p:"});
     EXPECT_STREQ(targetFolder, "") << "an empty /p: means TEMP again";
+    // /D:n: the longest period holds; any value but 1 to 3650 in decimal digits refuses the run.
+    struct {
+        Words arguments;
+        ArgumentsOutcome outcome;
+        unsigned spareDays;
+    } dayCounts[] = {
+        {{"-d:3650", "/o", "/D:2"}, argumentsRead, 3650},
+        {{"/d:1", "/O"}, argumentsRead, 1},
+        {{"/D:007"}, argumentsRead, 7},
+        {{"/DuskHawk", "/Dx:0"}, argumentsRead, 0},
+        {{"/D:0", "/?"}, argumentsAskUsage, 0},
+    };
+    for (const auto& c : dayCounts) {
+        EXPECT_EQ(read(c.arguments), c.outcome) << c.arguments[0];
+        EXPECT_EQ(runOptions.spareDays, c.spareDays) << c.arguments[0];
+        EXPECT_EQ(runOptions.oldOnly, c.spareDays != 0) << c.arguments[0];
+    }
+    for (Words bad : {Words{"/D:"}, Words{"/D:0"}, Words{"/D:7x"}, Words{"/D:99999"}, Words{"/D:3651"},
+                      Words{"/D:+7"}, Words{"/D: 7"}, Words{"/D:-1"}, Words{"/D:4294967303"}, Words{"/D"},
+                      Words{"-d7"}, Words{"/D:9", "/D:x"}}) {
+        EXPECT_EQ(read(bad), argumentsBadDayCount) << bad.back();
+        EXPECT_STREQ(badDayCountArgument(), bad.back().c_str());
+    }
     read({"/p:" + std::string(261, 'a')});
     EXPECT_TRUE(targetFolderTooLong());
     read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});

@@ -1,6 +1,6 @@
-// touchedToday on time stamps placed around today's local midnight. The
-// program also runs under zones far east and far west of UTC, where a date
-// taken in UTC would be another day.
+// sparedByDate on time stamps placed around local midnights: today's for /O,
+// n - 1 days back for /D:n. The program also runs under zones far east and
+// far west of UTC, where a date taken in UTC would be another day.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,32 +28,41 @@ FILETIME fromMidnight(LONGLONG minutes)
     return stamp;
 }
 
-TEST(TouchedToday, ComparesLocalCalendarDates)
+TEST(SparedByDate, ComparesLocalCalendarDates)
 {
-    resetRunRecords();
     SYSTEMTIME now;
     GetLocalTime(&now);
     if (now.wHour == 23 && now.wMinute >= 58)
         Sleep(180000);  // a case straddling midnight would compare two days
     const LONGLONG day = 24 * 60, yesterday = -1, longAgo = -400 * day, tomorrow = day;
-    const FILETIME noTime = {~0u, ~0u};
+    const FILETIME noTime = {~0u, ~0u}, none = {0, 0}, old = fromMidnight(longAgo);
     struct {
+        unsigned spareDays;  // 0: /O alone
         FILETIME created, modified, accessed;
-        int touched;
+        int spared;
     } cases[] = {
-        {fromMidnight(1), fromMidnight(longAgo), fromMidnight(longAgo), 1},
-        {fromMidnight(longAgo), fromMidnight(day - 1), fromMidnight(longAgo), 1},
-        {fromMidnight(longAgo), fromMidnight(longAgo), fromMidnight(12 * 60), 1},
-        {fromMidnight(yesterday), fromMidnight(tomorrow), fromMidnight(-365 * day), 0},
-        {noTime, fromMidnight(longAgo), fromMidnight(longAgo), 1},  // doubt spares
-        {FILETIME{0, 0}, FILETIME{0, 0}, FILETIME{0, 0}, 0},        // no time kept is not today
+        {0, fromMidnight(1), old, old, 1},
+        {0, old, fromMidnight(day - 1), old, 1},
+        {0, old, old, fromMidnight(12 * 60), 1},
+        {0, fromMidnight(yesterday), fromMidnight(tomorrow), fromMidnight(-365 * day), 0},
+        {0, noTime, old, old, 1},  // doubt spares
+        {0, none, none, none, 0},  // no time kept is not recent
+        {1, fromMidnight(0), old, old, 1},
+        {1, old, fromMidnight(yesterday), fromMidnight(tomorrow), 0},
+        {7, old, fromMidnight(-6 * day), old, 1},
+        {7, fromMidnight(-6 * day - 1), old, fromMidnight(tomorrow), 0},
+        {3650, none, none, fromMidnight(-3649 * day), 1},  // leap days on the way back
+        {3650, fromMidnight(-3649 * day - 1), none, none, 0},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(touchedToday(c.created, c.modified, c.accessed), c.touched) << &c - cases;
+    for (const auto& c : cases) {
+        resetRunRecords();
+        runOptions.spareDays = c.spareDays;
+        EXPECT_EQ(sparedByDate(c.created, c.modified, c.accessed), c.spared) << &c - cases;
+    }
 }
 
 // A zone that Wine ignored would leave every case comparing UTC with UTC.
-TEST(TouchedToday, RunsInTheZoneItWasGiven)
+TEST(SparedByDate, RunsInTheZoneItWasGiven)
 {
     const char* expected = std::getenv("DUSTREL_TEST_UTC_OFFSET_MINUTES");
     if (expected == nullptr)

@@ -1,0 +1,55 @@
+// A folder held open while the sweep walks it, and its entries as the file
+// system lists them through that handle. The handle shares reading and
+// writing but not deletion, so no process can rename or replace the folder
+// while it is walked; a sub-folder is held only when it is the very folder
+// its parent listed.
+#pragma once
+
+#include <windows.h>
+
+#include "sweep/listed_name.h"
+
+enum {
+    LISTING_BLOCK = 8192,
+    ENTRY_NOT_AS_LISTED = ERROR_CANT_ACCESS_FILE,  // the entry at that name is not the one listed
+};
+
+struct ListedEntry {
+    char name[LISTED_NAME_BUFFER];  // the exact ANSI name, or its shown form when unreachable
+    unsigned nameLength;
+    int reachable;                  // the name reaches exactly this entry
+    DWORD attributes;
+    LARGE_INTEGER fileId;
+    FILETIME created;
+    FILETIME modified;
+    FILETIME accessed;
+};
+
+struct FolderListing {
+    HANDLE folder;
+    bool mayRemove;    // opened with the access that removing it needs
+    bool blockRead;    // the block holds entries not yet handed out
+    DWORD nextOffset;  // of the next entry in the block
+    union {
+        FILE_ID_BOTH_DIR_INFO first;
+        unsigned char bytes[LISTING_BLOCK];
+    } block;
+};
+
+// The folder the run was given, as named (a link there is the user's choice).
+// Returns 0 or the code of a folder that cannot be listed.
+DWORD openTargetFolder(FolderListing* listing, const char* folder);
+
+// A sub-folder listed as entry, opened without following links. With
+// forRemoval it is also opened for its removal when it can be. Returns 0, the
+// code of a folder that cannot be listed, or ENTRY_NOT_AS_LISTED.
+DWORD openListedFolder(FolderListing* listing, const char* folder, const ListedEntry* entry, bool forRemoval);
+
+// Fills entry with the next entry of the folder; false at the end.
+bool nextListedEntry(FolderListing* listing, ListedEntry* entry);
+
+void closeListing(FolderListing* listing);
+
+// Identity of what handle reaches against the entry listed: same file index
+// and the same kind (folder or not, link or not).
+bool isListedEntry(HANDLE handle, const ListedEntry* entry);

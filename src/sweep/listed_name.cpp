@@ -1,0 +1,121 @@
+#include "sweep/listed_name.h"
+
+#include "common/ansi_text.h"
+
+// Control characters and the characters that Win32 reads as part of a path
+// or a pattern; a Unix process can put any of them into a name.
+static bool cannotStandInName(WCHAR c)
+{
+    if (c < 0x20)
+        return true;
+    for (const char* forbidden = "\\/:*?\"<>|"; *forbidden != '\0'; ++forbidden) {
+        if (c == static_cast<WCHAR>(*forbidden))
+            return true;
+    }
+    return false;
+}
+
+// The ANSI bytes of wide when they convert back to exactly wide; 0 otherwise.
+static unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned size)
+{
+    UINT codePage = ansiCodePageInUse();
+    BOOL usedDefault = FALSE;
+    bool utf8 = codePage == CP_UTF8;  // takes neither the flag nor the default-character report
+    int bytes = WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(units), ansi,
+                                    static_cast<int>(size), nullptr, utf8 ? nullptr : &usedDefault);
+    if (bytes <= 0 || usedDefault)
+        return 0;
+    WCHAR back[LISTED_NAME_UNITS];
+    int backUnits = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, ansi, bytes, back, LISTED_NAME_UNITS);
+    if (backUnits != static_cast<int>(units))
+        return 0;
+    for (unsigned i = 0; i < units; ++i) {
+        if (back[i] != wide[i])
+            return 0;
+    }
+    return static_cast<unsigned>(bytes);
+}
+
+static WCHAR upperAscii(WCHAR c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<WCHAR>(c - 'a' + 'A') : c;
+}
+
+static bool startsWithAscii(const WCHAR* wide, unsigned units, const char* word)
+{
+    unsigned i = 0;
+    for (; word[i] != '\0'; ++i) {
+        if (i == units || upperAscii(wide[i]) != static_cast<WCHAR>(word[i]))
+            return false;
+    }
+    return true;
+}
+
+// A digit of COM1-COM9 and LPT1-LPT9, superscript one, two and three included.
+static bool isPortDigit(WCHAR c)
+{
+    return (c >= '1' && c <= '9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
+}
+
+// Win32 reads CON, NUL, COM1 and the like as devices, with any extension
+// and with blanks before it: "nul .tmp" is NUL.
+static bool isDeviceName(const WCHAR* wide, unsigned units)
+{
+    unsigned base = 0;
+    while (base < units && wide[base] != '.')
+        ++base;
+    while (base > 0 && wide[base - 1] == ' ')
+        --base;
+    const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : devices) {
+        if (textLength(device) == base && startsWithAscii(wide, base, device))
+            return true;
+    }
+    return base == 4 && (startsWithAscii(wide, 3, "COM") || startsWithAscii(wide, 3, "LPT")) && isPortDigit(wide[3]);
+}
+
+// Win32 strips a trailing dot or blank, and so would reach another entry.
+static bool endsInDotOrBlank(const WCHAR* wide, unsigned units)
+{
+    return units > 0 && (wide[units - 1] == '.' || wide[units - 1] == ' ');
+}
+
+static bool holdsForbiddenCharacter(const WCHAR* wide, unsigned units)
+{
+    for (unsigned i = 0; i < units; ++i) {
+        if (cannotStandInName(wide[i]))
+            return true;
+    }
+    return false;
+}
+
+// One character at a time, "?" for each that cannot be shown exactly.
+static void writeShownName(const WCHAR* wide, unsigned units, char* name)
+{
+    unsigned length = 0;
+    for (unsigned i = 0; i < units;) {
+        unsigned characterUnits = IS_HIGH_SURROGATE(wide[i]) && i + 1 < units ? 2 : 1;
+        unsigned bytes = cannotStandInName(wide[i]) ? 0 : convertExactly(wide + i, characterUnits, name + length,
+                                                                         LISTED_NAME_BUFFER - 1 - length);
+        if (bytes == 0)
+            name[length++] = '?';
+        length += bytes;
+        i += characterUnits;
+    }
+    name[length] = '\0';
+}
+
+int readListedName(const WCHAR* wide, unsigned units, char* name)
+{
+    if (units > LISTED_NAME_UNITS)
+        units = LISTED_NAME_UNITS;
+    if (!holdsForbiddenCharacter(wide, units)) {
+        unsigned bytes = convertExactly(wide, units, name, LISTED_NAME_BUFFER - 1);
+        if (bytes != 0) {
+            name[bytes] = '\0';
+            return !isDeviceName(wide, units) && !endsInDotOrBlank(wide, units);
+        }
+    }
+    writeShownName(wide, units, name);
+    return 0;
+}
