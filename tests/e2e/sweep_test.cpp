@@ -265,11 +265,26 @@ std::wstring wide(const std::string& markup)
     return text;
 }
 
+// The names in a relative path; a double-byte character's trail byte 0x5C is no separator.
+std::vector<std::string> components(const std::string& path)
+{
+    std::vector<std::string> names(1);
+    for (size_t at = 0; at < path.size(); ++at) {
+        if (path[at] == '\\')
+            names.emplace_back();
+        else if (IsDBCSLeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size())
+            names.back() += path.substr(at++, 2);
+        else
+            names.back() += path[at];
+    }
+    return names;
+}
+
 // A relative path as a shell word (UTF-8, every byte but a few as an octal escape), for "set -f; IFS=".
 std::string shellWord(const std::string& markup)
 {
     std::string word = "$(printf '";
-    for (const std::string& part : split(markup, "\\")) {
+    for (const std::string& part : components(markup)) {
         std::wstring name = wide(part);
         std::string bytes(name.size() * 3, '\0');
         bytes.resize(WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), &bytes[0],
@@ -346,9 +361,13 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         if (item.empty())
             continue;
         entry.name = item;
-        size_t cut = item.rfind('\\', item.size() - 2);
-        entry.folder = wide(folder + (cut == std::string::npos ? "" : "\\" + item.substr(0, cut)));
-        entry.leaf = wide(item.substr(cut + 1, item.size() - cut - (item.back() == '\\' ? 2 : 1)));
+        std::vector<std::string> names = components(item);
+        if (names.back().empty())
+            names.pop_back();
+        entry.leaf = wide(names.back());
+        entry.folder = wide(folder);
+        for (names.pop_back(); !names.empty(); names.erase(names.begin()))
+            entry.folder += L"\\" + wide(names.front());
         if (kind == '=')
             script += " && ln -s '" + unixPathOf(folder + "\\" + target) + "' " + shellWord(item);
         else if (kind == '&')
