@@ -12,16 +12,23 @@
 
 enum { CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED };
 
+// Three texts one after the other in a message line.
+static void joinText(char* message, const char* first, const char* middle, const char* last)
+{
+    TextBuilder line;
+    startText(&line, message, MESSAGE_BUFFER);
+    appendText(&line, first);
+    appendText(&line, middle);
+    appendText(&line, last);
+}
+
 // Writes a start-up failure: its text and the system's text for code.
 static DWORD failRun(const char* text, DWORD code)
 {
     char errorText[MESSAGE_BUFFER];
     systemErrorText(code, errorText);
     char message[MESSAGE_BUFFER];
-    TextBuilder line;
-    startText(&line, message, sizeof message);
-    appendText(&line, text);
-    appendText(&line, errorText);
+    joinText(message, text, errorText, "");
     emit(message, 0);
     return code;
 }
@@ -46,11 +53,7 @@ static DWORD refuseDayCount()
     startText(&value, shownValue, sizeof shownValue);
     appendText(&value, badDayCountArgument());
     char text[MESSAGE_BUFFER];
-    TextBuilder line;
-    startText(&line, text, sizeof text);
-    appendText(&line, "\nThe number of days in \"");
-    appendText(&line, shownValue);
-    appendText(&line, "\" must be a whole number from 1 to 3650.\n\n");
+    joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
     return failRun(text, ERROR_INVALID_PARAMETER);
 }
 
@@ -70,11 +73,7 @@ static DWORD findSystemFolders()
 static void emitFolderLine(const char* label, const char* folder, const char* end)
 {
     char message[MESSAGE_BUFFER];
-    TextBuilder line;
-    startText(&line, message, sizeof message);
-    appendText(&line, label);
-    appendText(&line, folder);
-    appendText(&line, end);
+    joinText(message, label, folder, end);
     emit(message, 0);
 }
 
@@ -96,11 +95,7 @@ static DWORD chooseTargetFolder()
 static bool userConfirms()
 {
     char message[MESSAGE_BUFFER];
-    TextBuilder text;
-    startText(&text, message, sizeof message);
-    appendText(&text, "Are you sure you want to clean up ");
-    appendText(&text, targetFolder);
-    appendText(&text, "?");
+    joinText(message, "Are you sure you want to clean up ", targetFolder, "?");
     return MessageBoxA(GetForegroundWindow(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

@@ -32,14 +32,6 @@ static DWORD removeOpenedEntry(HANDLE handle, const ListedEntry* entry, bool res
     return code;
 }
 
-// A file with another name keeps its attributes: the reset would reach that
-// name too.
-static bool hasOneName(HANDLE handle, const ListedEntry* entry)
-{
-    BY_HANDLE_FILE_INFORMATION found;
-    return (entry->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-           (GetFileInformationByHandle(handle, &found) && found.nNumberOfLinks == 1);
-}
 
 static DWORD removeThroughHandle(const char* path, const ListedEntry* entry)
 {
@@ -48,9 +40,14 @@ static DWORD removeThroughHandle(const char* path, const ListedEntry* entry)
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
+    // A file with another name keeps its attributes: the reset would reach
+    // that name too.
+    BY_HANDLE_FILE_INFORMATION found;
     DWORD code = ENTRY_NOT_AS_LISTED;
-    if (isListedEntry(handle, entry))
-        code = removeOpenedEntry(handle, entry, isReadOnly(entry) && hasOneName(handle, entry));
+    if (isListedEntry(handle, entry, &found)) {
+        bool oneName = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || found.nNumberOfLinks == 1;
+        code = removeOpenedEntry(handle, entry, isReadOnly(entry) && oneName);
+    }
     CloseHandle(handle);
     return code;
 }

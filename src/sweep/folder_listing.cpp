@@ -1,5 +1,7 @@
 #include "sweep/folder_listing.h"
 
+#include "common/ansi_text.h"
+
 static const DWORD LISTING_SHARE = FILE_SHARE_READ | FILE_SHARE_WRITE;  // never FILE_SHARE_DELETE
 static const DWORD KIND_ATTRIBUTES = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 
@@ -42,13 +44,12 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder)
     return code;
 }
 
-bool isListedEntry(HANDLE handle, const ListedEntry* entry)
+bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found)
 {
-    BY_HANDLE_FILE_INFORMATION found;
-    return GetFileInformationByHandle(handle, &found) &&
-           found.nFileIndexHigh == static_cast<DWORD>(entry->fileId.HighPart) &&
-           found.nFileIndexLow == entry->fileId.LowPart &&
-           (found.dwFileAttributes & KIND_ATTRIBUTES) == (entry->attributes & KIND_ATTRIBUTES);
+    return GetFileInformationByHandle(handle, found) &&
+           found->nFileIndexHigh == static_cast<DWORD>(entry->fileId.HighPart) &&
+           found->nFileIndexLow == entry->fileId.LowPart &&
+           (found->dwFileAttributes & KIND_ATTRIBUTES) == (entry->attributes & KIND_ATTRIBUTES);
 }
 
 // The "." entry of the first block carries the folder's own file ID, which
@@ -61,7 +62,8 @@ static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
             return first->FileId.QuadPart == entry->fileId.QuadPart &&
                    (first->FileAttributes & KIND_ATTRIBUTES) == FILE_ATTRIBUTE_DIRECTORY;
     }
-    return isListedEntry(listing->folder, entry);
+    BY_HANDLE_FILE_INFORMATION found;
+    return isListedEntry(listing->folder, entry, &found);
 }
 
 DWORD openListedFolder(FolderListing* listing, const char* folder, const ListedEntry* entry, bool forRemoval)
@@ -93,10 +95,7 @@ static FILETIME fileTime(LARGE_INTEGER stamp)
 static void takeEntry(const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
 {
     entry->reachable = readListedName(listed->FileName, listed->FileNameLength / sizeof(WCHAR), entry->name);
-    unsigned length = 0;
-    while (entry->name[length] != '\0')
-        ++length;
-    entry->nameLength = length;
+    entry->nameLength = textLength(entry->name);
     entry->attributes = listed->FileAttributes;
     entry->fileId = listed->FileId;
     entry->created = fileTime(listed->CreationTime);
