@@ -182,9 +182,6 @@ const Scenario hostileScenarios[] = {
     // A read-only file with a second name keeps its attributes; its deletion fails as is.
     {0, "t\\|^t\\~h.tmp|victim\\|^victim\\h&t\\~h.tmp", "/y /p:%T\\t", ERROR_ACCESS_DENIED,
      "|Cleaning  %T\\t\\|Deleting  %T\\t\\~h.tmp ** Failed, error 5 **%R", "t\\|^t\\~h.tmp"},
-    // A link to a file outside is never deleted through: under Wine any handle reaches its target.
-    {0, "t\\|t\\~l.tmp=victim\\ro|victim\\|^victim\\ro", "/y /p:%T\\t", 1920,
-     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~l.tmp ** Failed, error 1920 **%R", "*"},
     // Swaps after the listing: a read-only file and a folder for links (from the Unix side), a
     // folder for the canary (from a Wine process); and a folder being walked cannot be moved.
     {0, "t\\|t\\~m\\|^t\\~r.tmp|t\\~zz\\|t\\~zz\\x|victim\\|victim\\a.tmp|^victim\\ro", "/y /p:%T\\t", 1920,
