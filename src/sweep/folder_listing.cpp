@@ -58,7 +58,8 @@ static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
 {
     if (listing->blockRead) {
         const FILE_ID_BOTH_DIR_INFO* first = &listing->block.first;
-        if (first->FileNameLength == sizeof(WCHAR) && first->FileName[0] == L'.' && first->FileId.QuadPart != 0)
+        bool knownId = first->FileId.QuadPart != 0 && first->FileId.QuadPart != -1;  // -1: too long for 64 bits
+        if (first->FileNameLength == sizeof(WCHAR) && first->FileName[0] == L'.' && knownId)
             return first->FileId.QuadPart == entry->fileId.QuadPart &&
                    (first->FileAttributes & KIND_ATTRIBUTES) == FILE_ATTRIBUTE_DIRECTORY;
     }
