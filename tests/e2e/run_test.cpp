@@ -1,9 +1,12 @@
 // Runs whose output is not a plain sweep: the usage screen, start-up
-// failures, a full standard output, paths too long to act on.
+// failures, a full standard output, paths too long to act on, the
+// confirmation box, and a user's batch file acting on the exit code.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "harness.h"
 
@@ -32,6 +35,8 @@ TEST(Run, UsageScreenWithExitCode1)
             ++lines;
         EXPECT_EQ(lines, 26u);
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 26) << "every LF after a CR";
+        if (HasFailure())
+            break;
     }
 }
 
@@ -103,6 +108,87 @@ TEST(Run, TreeDeeperThanAPathCanBe)
     std::string entry = unixPathOf(longFolder) + "/~name-too-long-to-join.tmp";
     runUnixCommand("test -e '" + entry + "' && touch '" + unixPathOf(folder) + "/survived'");
     EXPECT_TRUE(exists(folder + "\\survived")) << "the entry that could not be named was deleted";
+}
+
+// The confirmation box, for real, in the virtual display: the test finds the
+// window by its caption, reads its text and presses a button.
+BOOL CALLBACK readText(HWND child, LPARAM text)
+{
+    char className[32];
+    char found[512];
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 && GetWindowTextA(child, found, sizeof found) > 0)
+        *reinterpret_cast<std::string*>(text) = found;
+    return TRUE;
+}
+
+void answerBox(int button, std::string* text)
+{
+    for (int waited = 0; waited < 600; ++waited, Sleep(50)) {
+        HWND box = FindWindowA(nullptr, "Dustrel");
+        if (box != nullptr) {
+            EnumChildWindows(box, readText, reinterpret_cast<LPARAM>(text));
+            SendMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+            return;
+        }
+    }
+}
+
+TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
+{
+    if (std::getenv("DISPLAY") == nullptr)
+        GTEST_SKIP() << "no display: the box cannot be shown";
+    for (int button : {IDNO, IDYES}) {
+        std::string folder = scratchFolder() + "\\" + std::to_string(button);
+        makeFolder(folder);
+        makeFile(folder + "\\a.tmp");
+        std::string text;
+        std::thread answer(answerBox, button, &text);
+        DustrelRun run = runDustrel("/p:" + folder + "\\\\\\");
+        answer.join();
+        EXPECT_EQ(text, "Are you sure you want to clean up " + folder + "\\?");
+        EXPECT_EQ(run.exitCode, button == IDYES ? 0u : DWORD(ERROR_SIGNAL_REFUSED));
+        EXPECT_EQ(exists(folder + "\\a.tmp"), button == IDNO);
+        EXPECT_EQ(run.output.empty(), button == IDNO) << run.output;
+        if (HasFailure())
+            break;
+    }
+}
+
+// A user's batch file, run by Wine's own cmd.exe, calls dustrel.exe from the
+// PATH and acts on ERRORLEVEL.
+TEST(Run, BatchFileErrorlevelCarriesTheExitCode)
+{
+    char path[32767];
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    SetEnvironmentVariableA("PATH", ("B:\\;" + std::string(path)).c_str());
+    struct {
+        bool holdFileOpen;
+        const char* arguments;
+        DWORD code;
+        std::string lastLine;
+    } cases[] = {{false, "\"/p:@\"", 0, "cleaned\r\n"},
+                 {true, "\"/p:@\"", ERROR_SHARING_VIOLATION, "failed with 32\r\n"},
+                 {false, "/?", 1, "failed with 1\r\n"}};
+    for (const auto& c : cases) {
+        std::string folder = scratchFolder() + "\\build output";  // a blank the script passes on in quotes
+        makeFolder(folder);
+        makeFile(folder + "\\held.tmp");
+        HANDLE held = c.holdFileOpen ? CreateFileA((folder + "\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr)
+                                     : INVALID_HANDLE_VALUE;
+        std::string arguments = c.arguments;
+        if (arguments.find('@') != std::string::npos)
+            arguments.replace(arguments.find('@'), 1, folder);
+        DustrelRun run = runCommandLine("C:\\windows\\system32\\cmd.exe /c B:\\tests\\clean_folder.bat " + arguments);
+        CloseHandle(held);
+        EXPECT_EQ(run.exitCode, c.code) << arguments;
+        EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), c.lastLine.size())), c.lastLine)
+            << run.output;
+        EXPECT_EQ(exists(folder + "\\held.tmp"), c.holdFileOpen || c.code == 1);
+        if (HasFailure())
+            break;
+    }
 }
 
 } // namespace

@@ -1,0 +1,114 @@
+// Text in the ANSI code page: the temporary-name rule, folder normal form,
+// message lines, and the command line split into words and read as options.
+// Only what the sweep scenarios cannot reach is here.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/ansi_text.h"
+#include "common/folder_path.h"
+#include "common/run_records.h"
+#include "main/arguments.h"
+#include "main/command_line.h"
+#include "sweep/temporary_name.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+const std::string hyou = "\x95\x5c";  // a double-byte character whose trail byte is 0x5C
+
+TEST(Text, NamesFoldersLinesAndNumbers)
+{
+    resetRunRecords();
+    setAnsiCodePage(1252);
+    for (const char* name : {"setup.TMP", ".tmp", "a.b.tmp", "_", "GLOBE.Exe", "gl.exe", "MSE0A.LOG", "a.~", "b._", "a.b._c"})
+        EXPECT_TRUE(isTemporaryName(name)) << name;
+    for (const char* name : {"file.", "a.tmp.bak", "agl.exe", "glass.exe.bak", "glass.com", "mse", "mse1.tmpx", "x.~y.txt", ""})
+        EXPECT_FALSE(isTemporaryName(name)) << name;
+
+    struct {
+        unsigned codePage;
+        std::string path, normal;  // "" when there is no room for the backslash, and the path stays as it is
+    } folders[] = {{1252, "", "\\"}, {1252, "C:/T/", "C:/T/\\"}, {1252, "C:\\" + hyou, "C:\\\x95\\"},
+                   {932, "C:\\" + hyou + "\\\\", "C:\\" + hyou + "\\"}, {932, "C:\\" + hyou, "C:\\" + hyou + "\\"},
+                   {1252, std::string(259, 'a'), std::string(259, 'a') + "\\"}, {1252, std::string(260, 'a'), ""}};
+    for (const auto& c : folders) {
+        setAnsiCodePage(c.codePage);
+        char path[PATH_BUFFER];
+        lstrcpyA(path, c.path.c_str());
+        EXPECT_EQ(normalizeFolder(path), int(!c.normal.empty())) << c.path;
+        EXPECT_EQ(path, c.normal.empty() ? c.path : c.normal);
+    }
+
+    // A line cut after a double-byte character, and inside one: 5 bytes, 4 for text.
+    setAnsiCodePage(932);
+    for (const auto& cut : {Words{"ab" + hyou + hyou, std::string("ab\x95\x5c\0\0", 6)},
+                            Words{"abc" + hyou, std::string("abc\0-\0", 6)}}) {
+        char buffer[6] = "-----";
+        TextBuilder text;
+        startText(&text, buffer, 5);
+        appendText(&text, cut[0].c_str());
+        EXPECT_EQ(std::string(buffer, 6), cut[1]) << cut[0];
+    }
+    char number[64];
+    TextBuilder text;
+    startText(&text, number, sizeof number);
+    for (DWORD value : {0u, 206u, 2147483648u, 0xFFFFFFFFu})
+        appendNumber(&text, value), appendText(&text, " ");
+    EXPECT_STREQ(number, "0 206 -2147483648 -1 ");
+    EXPECT_TRUE(equalsNoCase("\x82\x60", "\x82\x81")) << "full-width A and a are a case pair in 932";
+}
+
+TEST(Text, CommandLineSplitAndRead)
+{
+    setAnsiCodePage(932);
+    struct {
+        std::string commandLine;
+        Words words;
+    } cases[] = {
+        {"", {""}},
+        {"x.exe  /y\t/q ", {"x.exe", "/y", "/q"}},
+        {"\"C:\\A B\\x.exe\"/y", {"C:\\A B\\x.exe", "/y"}},
+        {"C:\\x\\\"a b\" c", {"C:\\x\\\"a", "b c"}},
+        {"x \"a\"\"b\" \"\" \"c d", {"x", "ab", "", "c d"}},
+        {"x \"/p:C:\\A B\\\" \"/p:C:\\A B\\\\\"", {"x", "/p:C:\\A B\" /p:C:\\A", "B\\"}},
+        {"x a\\\\b a\\\\\\\"b a\\\\\\\\\"b c\"", {"x", "a\\\\b", "a\\\"b", "a\\\\b c"}},
+        {"x \"/p:\x95\x5c\" /y", {"x", "/p:\x95\x5c", "/y"}},  // a trail byte 0x5C escapes nothing
+    };
+    for (const auto& c : cases) {
+        char storage[64];
+        char* words[8];
+        int count = splitCommandLine(c.commandLine.c_str(), storage, sizeof storage, words, 8);
+        EXPECT_EQ(Words(words, words + count), c.words) << c.commandLine;
+    }
+    char storage[9] = "--------";
+    char* words[3];
+    EXPECT_EQ(splitCommandLine("x abcdefghij klm n o p", storage, 8, words, 3), 2);
+    EXPECT_EQ(storage[8], '\0') << "what does not fit is dropped, never written past the storage";
+
+    auto read = [](Words arguments) {
+        resetRunRecords();
+        arguments.insert(arguments.begin(), "x");
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments)
+            pointers.push_back(&argument[0]);
+        return readArguments(int(pointers.size()), pointers.data());
+    };
+    read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b"});
+    EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
+                runOptions.diagnostic && !runOptions.applyChanges);
+    EXPECT_STREQ(targetFolder, "D:\\b") << "the last folder counts";
+    for (const char* other : {"/yes", "y", "/p", "/duskhawk", "\\DuskHawk", "//y", "/??"}) {
+        EXPECT_EQ(read({other}), argumentsRead);
+        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && targetFolder[0] == '\0') << other;
+    }
+    read({"/p:C:\\a", "/p:"});
+    EXPECT_STREQ(targetFolder, "") << "an empty /p: means TEMP again";
+    read({"/p:" + std::string(261, 'a')});
+    EXPECT_TRUE(targetFolderTooLong());
+    read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});
+    EXPECT_FALSE(targetFolderTooLong());
+}
+
+} // namespace
