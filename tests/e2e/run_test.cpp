@@ -30,11 +30,10 @@ TEST(Run, UsageScreenWithExitCode1)
         EXPECT_EQ(run.exitCode, 1u) << c.commandLine;
         EXPECT_EQ(run.output.rfind("\r\n\r\nDustrel version 1.20\r\n\r\n\r\n Cleans temporary files", 0), 0u);
         EXPECT_NE(run.output.find(c.syntax), std::string::npos) << run.output;
-        size_t lines = 0;
-        for (size_t at = run.output.find("\r\n"); at != std::string::npos; at = run.output.find("\r\n", at + 2))
-            ++lines;
-        EXPECT_EQ(lines, 26u);
-        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 26) << "every LF after a CR";
+        std::string lf = run.output;
+        lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+        EXPECT_EQ(std::count(lf.begin(), lf.end(), '\n'), 26);
+        EXPECT_EQ(run.output, crlf(lf)) << "every LF after a CR";
         if (HasFailure())
             break;
     }
@@ -112,22 +111,13 @@ TEST(Run, TreeDeeperThanAPathCanBe)
 
 // The confirmation box, for real, in the virtual display: the test finds the
 // window by its caption, reads its text and presses a button.
-BOOL CALLBACK readText(HWND child, LPARAM text)
-{
-    char className[32];
-    char found[512];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 && GetWindowTextA(child, found, sizeof found) > 0)
-        *reinterpret_cast<std::string*>(text) = found;
-    return TRUE;
-}
-
 void answerBox(int button, std::string* text)
 {
     for (int waited = 0; waited < 600; ++waited, Sleep(50)) {
-        HWND box = FindWindowA(nullptr, "Dustrel");
-        if (box != nullptr) {
-            EnumChildWindows(box, readText, reinterpret_cast<LPARAM>(text));
+        if (HWND box = FindWindowA(nullptr, "Dustrel")) {
+            char found[512] = {};
+            GetDlgItemTextA(box, 0xFFFF, found, sizeof found);  // the box's text
+            *text = found;
             SendMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
             return;
         }
@@ -139,8 +129,7 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
     if (std::getenv("DISPLAY") == nullptr)
         GTEST_SKIP() << "no display: the box cannot be shown";
     for (int button : {IDNO, IDYES}) {
-        std::string folder = scratchFolder() + "\\" + std::to_string(button);
-        makeFolder(folder);
+        std::string folder = scratchFolder();
         makeFile(folder + "\\a.tmp");
         std::string text;
         std::thread answer(answerBox, button, &text);
@@ -157,32 +146,29 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
 
 // A user's batch file, run by Wine's own cmd.exe, calls dustrel.exe from the
 // PATH and acts on ERRORLEVEL.
-TEST(Run, BatchFileErrorlevelCarriesTheExitCode)
+TEST(Run, BatchFileActsOnTheExitCode)
 {
     char path[32767];
     GetEnvironmentVariableA("PATH", path, sizeof path);
     SetEnvironmentVariableA("PATH", ("B:\\;" + std::string(path)).c_str());
+    std::string folder = scratchFolder() + "\\build output";  // a blank the script passes on in quotes
+    makeFolder(folder);
     struct {
         bool holdFileOpen;
-        const char* arguments;
+        std::string arguments;
         DWORD code;
         std::string lastLine;
-    } cases[] = {{false, "\"/p:@\"", 0, "cleaned\r\n"},
-                 {true, "\"/p:@\"", ERROR_SHARING_VIOLATION, "failed with 32\r\n"},
+    } cases[] = {{false, "\"/p:" + folder + "\"", 0, "cleaned\r\n"},
+                 {true, "\"/p:" + folder + "\"", ERROR_SHARING_VIOLATION, "failed with 32\r\n"},
                  {false, "/?", 1, "failed with 1\r\n"}};
     for (const auto& c : cases) {
-        std::string folder = scratchFolder() + "\\build output";  // a blank the script passes on in quotes
-        makeFolder(folder);
         makeFile(folder + "\\held.tmp");
         HANDLE held = c.holdFileOpen ? CreateFileA((folder + "\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
                                                    OPEN_EXISTING, 0, nullptr)
                                      : INVALID_HANDLE_VALUE;
-        std::string arguments = c.arguments;
-        if (arguments.find('@') != std::string::npos)
-            arguments.replace(arguments.find('@'), 1, folder);
-        DustrelRun run = runCommandLine("C:\\windows\\system32\\cmd.exe /c B:\\tests\\clean_folder.bat " + arguments);
+        DustrelRun run = runCommandLine("C:\\windows\\system32\\cmd.exe /c B:\\tests\\clean_folder.bat " + c.arguments);
         CloseHandle(held);
-        EXPECT_EQ(run.exitCode, c.code) << arguments;
+        EXPECT_EQ(run.exitCode, c.code) << c.arguments;
         EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), c.lastLine.size())), c.lastLine)
             << run.output;
         EXPECT_EQ(exists(folder + "\\held.tmp"), c.holdFileOpen || c.code == 1);
