@@ -1,9 +1,12 @@
 // Runs whose output is not a plain sweep: the usage screen, start-up
-// failures, a full standard output, paths too long to act on.
+// failures, a full standard output, paths too long to act on, the
+// confirmation box, and a user's batch file acting on the exit code.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "common/version.h"
 #include "harness.h"
@@ -29,11 +32,12 @@ TEST(Run, UsageScreenWithExitCode1)
         EXPECT_EQ(run.output.rfind("\r\n\r\nDustrel version " DUSTREL_VERSION "\r\n\r\n\r\n Cleans temporary files", 0),
                   0u);
         EXPECT_NE(run.output.find(c.syntax), std::string::npos) << run.output;
-        size_t lines = 0;
-        for (size_t at = run.output.find("\r\n"); at != std::string::npos; at = run.output.find("\r\n", at + 2))
-            ++lines;
-        EXPECT_EQ(lines, 27u);
-        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 27) << "every LF after a CR";
+        std::string lf = run.output;
+        lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+        EXPECT_EQ(std::count(lf.begin(), lf.end(), '\n'), 27);
+        EXPECT_EQ(run.output, crlf(lf)) << "every LF after a CR";
+        if (HasFailure())
+            break;
     }
 }
 
@@ -105,6 +109,75 @@ TEST(Run, TreeDeeperThanAPathCanBe)
     std::string entry = unixPathOf(longFolder) + "/~name-too-long-to-join.tmp";
     runUnixCommand("test -e '" + entry + "' && touch '" + unixPathOf(folder) + "/survived'");
     EXPECT_TRUE(exists(folder + "\\survived")) << "the entry that could not be named was deleted";
+}
+
+// The confirmation box, for real, in the virtual display: the test finds the
+// window by its caption, reads its text and presses a button.
+void answerBox(int button, std::string* text)
+{
+    for (int waited = 0; waited < 600; ++waited, Sleep(50)) {
+        HWND box = FindWindowA(nullptr, "Dustrel");
+        char found[512] = {};
+        // The window may show before its text and buttons are made.
+        if (box != nullptr && GetDlgItem(box, button) != nullptr && GetDlgItemTextA(box, 0xFFFF, found, sizeof found)) {
+            *text = found;
+            SendMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+            return;
+        }
+    }
+}
+
+TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
+{
+    if (std::getenv("DISPLAY") == nullptr)
+        GTEST_SKIP() << "no display: the box cannot be shown";
+    for (int button : {IDNO, IDYES}) {
+        std::string folder = scratchFolder();
+        makeFile(folder + "\\a.tmp");
+        std::string text;
+        std::thread answer(answerBox, button, &text);
+        DustrelRun run = runDustrel("/p:" + folder + "\\\\\\");
+        answer.join();
+        EXPECT_EQ(text, "Are you sure you want to clean up " + folder + "\\?");
+        EXPECT_EQ(run.exitCode, button == IDYES ? 0u : DWORD(ERROR_SIGNAL_REFUSED));
+        EXPECT_EQ(exists(folder + "\\a.tmp"), button == IDNO);
+        EXPECT_EQ(run.output.empty(), button == IDNO) << run.output;
+        if (HasFailure())
+            break;
+    }
+}
+
+// A user's batch file, run by Wine's own cmd.exe, calls dustrel.exe from the
+// PATH and acts on ERRORLEVEL.
+TEST(Run, BatchFileActsOnTheExitCode)
+{
+    char path[32767];
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    SetEnvironmentVariableA("PATH", ("B:\\;" + std::string(path)).c_str());
+    std::string folder = scratchFolder() + "\\build output";  // a blank the script passes on in quotes
+    makeFolder(folder);
+    struct {
+        bool holdFileOpen;
+        std::string arguments;
+        DWORD code;
+        std::string lastLine;
+    } cases[] = {{false, "\"/p:" + folder + "\"", 0, "cleaned\r\n"},
+                 {true, "\"/p:" + folder + "\"", ERROR_SHARING_VIOLATION, "failed with 32\r\n"},
+                 {false, "/?", 1, "failed with 1\r\n"}};
+    for (const auto& c : cases) {
+        makeFile(folder + "\\held.tmp");
+        HANDLE held = c.holdFileOpen ? CreateFileA((folder + "\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr)
+                                     : INVALID_HANDLE_VALUE;
+        DustrelRun run = runCommandLine("C:\\windows\\system32\\cmd.exe /c B:\\tests\\clean_folder.bat " + c.arguments);
+        CloseHandle(held);
+        EXPECT_EQ(run.exitCode, c.code) << c.arguments;
+        EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), c.lastLine.size())), c.lastLine)
+            << run.output;
+        EXPECT_EQ(exists(folder + "\\held.tmp"), c.holdFileOpen || c.code == 1);
+        if (HasFailure())
+            break;
+    }
 }
 
 } // namespace

@@ -1,19 +1,66 @@
-// Splitting the command line into words, and reading the words as options.
+// Text in the ANSI code page: the temporary-name rule, folder normal form,
+// message lines, and the command line split into words and read as options.
+// Only what the sweep scenarios cannot reach is here.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "common/ansi_text.h"
+#include "common/folder_path.h"
 #include "common/run_records.h"
 #include "main/arguments.h"
 #include "main/command_line.h"
+#include "sweep/temporary_name.h"
 
 namespace {
 
 using Words = std::vector<std::string>;
+const std::string hyou = "\x95\x5c";  // a double-byte character whose trail byte is 0x5C
 
-TEST(CommandLine, SplitsByTheDocumentedRules)
+TEST(Text, NamesFoldersLinesAndNumbers)
+{
+    resetRunRecords();
+    setAnsiCodePage(1252);
+    for (const char* name : {"setup.TMP", ".tmp", "a.b.tmp", "_", "GLOBE.Exe", "gl.exe", "MSE0A.LOG", "a.~", "b._", "a.b._c"})
+        EXPECT_TRUE(isTemporaryName(name)) << name;
+    for (const char* name : {"file.", "a.tmp.bak", "agl.exe", "glass.exe.bak", "glass.com", "mse", "mse1.tmpx", "x.~y.txt", ""})
+        EXPECT_FALSE(isTemporaryName(name)) << name;
+
+    struct {
+        unsigned codePage;
+        std::string path, normal;  // "" when there is no room for the backslash, and the path stays as it is
+    } folders[] = {{1252, "", "\\"}, {1252, "C:/T/", "C:/T/\\"}, {1252, "C:\\" + hyou, "C:\\\x95\\"},
+                   {932, "C:\\" + hyou + "\\\\", "C:\\" + hyou + "\\"}, {932, "C:\\" + hyou, "C:\\" + hyou + "\\"},
+                   {1252, std::string(259, 'a'), std::string(259, 'a') + "\\"}, {1252, std::string(260, 'a'), ""}};
+    for (const auto& c : folders) {
+        setAnsiCodePage(c.codePage);
+        char path[PATH_BUFFER];
+        lstrcpyA(path, c.path.c_str());
+        EXPECT_EQ(normalizeFolder(path), int(!c.normal.empty())) << c.path;
+        EXPECT_EQ(path, c.normal.empty() ? c.path : c.normal);
+    }
+
+    // A line cut after a double-byte character, and inside one: 5 bytes, 4 for text.
+    setAnsiCodePage(932);
+    for (const auto& cut : {Words{"ab" + hyou + hyou, std::string("ab\x95\x5c\0\0", 6)},
+                            Words{"abc" + hyou, std::string("abc\0-\0", 6)}}) {
+        char buffer[6] = "-----";
+        TextBuilder text;
+        startText(&text, buffer, 5);
+        appendText(&text, cut[0].c_str());
+        EXPECT_EQ(std::string(buffer, 6), cut[1]) << cut[0];
+    }
+    char number[64];
+    TextBuilder text;
+    startText(&text, number, sizeof number);
+    for (DWORD value : {0u, 206u, 2147483648u, 0xFFFFFFFFu})
+        appendNumber(&text, value), appendText(&text, " ");
+    EXPECT_STREQ(number, "0 206 -2147483648 -1 ");
+    EXPECT_TRUE(equalsNoCase("\x82\x60", "\x82\x81")) << "full-width A and a are a case pair in 932";
+}
+
+TEST(Text, CommandLineSplitAndRead)
 {
     setAnsiCodePage(932);
     struct {
@@ -39,19 +86,16 @@ TEST(CommandLine, SplitsByTheDocumentedRules)
     char* words[3];
     EXPECT_EQ(splitCommandLine("x abcdefghij klm n o p", storage, 8, words, 3), 2);
     EXPECT_EQ(storage[8], '\0') << "what does not fit is dropped, never written past the storage";
-}
 
-TEST(CommandLine, ReadsOptionsInEitherFormAndCase)
-{
     Words held;  // the words outlive the call: the reader keeps pointers into them
     auto read = [&held](Words arguments) {
         resetRunRecords();
         held = arguments;
         held.insert(held.begin(), "x");
-        std::vector<char*> words;
+        std::vector<char*> pointers;
         for (std::string& argument : held)
-            words.push_back(&argument[0]);
-        return readArguments(int(words.size()), words.data());
+            pointers.push_back(&argument[0]);
+        return readArguments(int(pointers.size()), pointers.data());
     };
     read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b"});
     EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
@@ -61,7 +105,6 @@ TEST(CommandLine, ReadsOptionsInEitherFormAndCase)
         EXPECT_EQ(read({other}), argumentsRead);
         EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && targetFolder[0] == '\0') << other;
     }
-    EXPECT_EQ(read({"/y", "-?", "/q"}), argumentsAskUsage);
     read({"/p:C:\\a", "/p:"});
     EXPECT_STREQ(targetFolder, "") << "an empty /p: means TEMP again";
     // /D:n: the longest period holds; any value but 1 to 3650 in decimal digits refuses the run.

@@ -1,0 +1,92 @@
+// Against Wine's own system: the output stream on a pipe the test reads, the
+// system's error texts, and isProtectedFolder with Wine's real Windows and
+// System folders from a current folder that each case sets.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/ansi_text.h"
+#include "common/folder_path.h"
+#include "common/run_records.h"
+#include "console/error_text.h"
+#include "console/output_stream.h"
+#include "harness.h"
+#include "sweep/protected_folder.h"
+
+namespace {
+
+TEST(System, OutputStreamAndErrorTexts)
+{
+    resetRunRecords();
+    HANDLE readEnd;
+    HANDLE writeEnd;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
+    openConsoleStream(writeEnd);
+    std::string lines(511, '\n');
+    insertText(lines.c_str());
+    emit("a", 0);
+    EXPECT_EQ(readAvailable(readEnd), "") << "512 bytes stay buffered";
+    runOptions.quiet = true;
+    emit("hidden", 0);
+    emit("\r\n", 1);
+    EXPECT_EQ(readAvailable(readEnd), crlf(lines + "a")) << "byte 513 pushes out the block, each LF as CR LF";
+    closeConsoleStream();
+    EXPECT_EQ(readAvailable(readEnd), "\r\r\n") << "the rest at exit; a CR before an LF is left alone";
+    openConsoleStream(INVALID_HANDLE_VALUE);
+    insertText(std::string(513, 'a').c_str());
+    EXPECT_TRUE(consoleStreamFailed());
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
+
+    for (DWORD code : {0u, 3u, 206u, 2099u, 2100u, 2999u, 3000u, 0x2000FFFFu}) {
+        char text[MESSAGE_BUFFER] = "left over";
+        systemErrorText(code, text);
+        bool network = code >= 2100 && code <= 2999;
+        EXPECT_EQ(text, network ? "Network text " + std::to_string(code) + ".\r\n" : systemText(code)) << code;
+    }
+}
+
+// Beside these, the sweep scenarios refuse C:\., windows from C:\ and
+// Z:\drive_c\windows\system32.
+TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
+{
+    resetRunRecords();
+    setAnsiCodePage(GetACP());
+    GetWindowsDirectoryA(systemFolders.windowsFolder, PATH_BUFFER);
+    GetSystemDirectoryA(systemFolders.systemFolder, PATH_BUFFER);
+    normalizeFolder(systemFolders.windowsFolder);
+    normalizeFolder(systemFolders.systemFolder);
+    ASSERT_STREQ(systemFolders.windowsFolder, "C:\\windows\\");
+    std::string scratch = scratchFolder();
+    makeFolder(scratch + "\\WINDOWS");
+    std::string deep = scratch;
+    while (deep.size() < 230)
+        makeFolder(deep += "\\" + std::string(40, 'd'));
+    struct {
+        int refused;
+        std::string currentFolder, path;
+    } cases[] = {
+        {1, "C:\\", "c:"}, {1, "C:\\", "C:\\\\\\"}, {1, "C:\\", "D:\\"}, {1, "C:\\", "1:\\"}, {1, "T:\\", "\\"},
+        {1, "C:\\", "\\\\"}, {1, "C:\\windows\\temp", "..\\.."}, {1, "C:\\", "\\\\?\\C:\\"}, {1, "C:\\", "\\\\srv"},
+        {1, "C:\\", "\\\\srv\\\\share\\"}, {1, "C:\\", "\\\\?\\UNC\\srv\\share"}, {1, "C:\\", "C:\\WINDOWS"},
+        {1, "C:\\", "c:\\windows\\system32"}, {1, "C:\\", "windows\\system32"}, {1, "C:\\", "\\WINDOWS"},
+        {1, "C:\\", ".\\WINDOWS"}, {1, "C:\\users", "..\\windows"}, {1, "C:\\", "C:\\WINDOWS\\..\\WINDOWS"},
+        {1, "C:\\", "C:/WINDOWS"}, {1, "C:\\", "\\\\?\\C:\\WINDOWS"}, {1, "C:\\", "\\\\.\\C:\\WINDOWS"},
+        {1, "C:\\", "C:\\windows."}, {1, "C:\\", "C:\\windows\\syswow64"}, {1, "C:\\", "C:\\windows\\sysnative"},
+        {1, "C:\\", "Z:\\drive_c"}, {1, "C:\\", "Z:\\drive_c\\windows"}, {1, "Z:\\", "drive_c\\windows"},
+        {0, "C:\\", "C:\\windows\\temp"}, {0, "C:\\", "C:\\TEMP\\"}, {0, "C:\\", "AB\\"},
+        {0, "C:\\", "\\\\srv\\share\\dir\\"}, {0, "C:\\", scratch}, {0, "C:\\", "Z:\\drive_c\\windows\\temp"},
+        {0, scratch, "WINDOWS"}, {0, scratch, "\\WINDOWS"},
+        // A join longer than a path buffer matches nothing and harms nothing.
+        {0, deep, std::string(PATH_BUFFER - 2, 'p')}, {0, deep, "x\\" + std::string(200, 'q')},
+    };
+    char startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, startFolder);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetCurrentDirectoryA(c.currentFolder.c_str())) << c.currentFolder;
+        EXPECT_EQ(isProtectedFolder(c.path.c_str()), c.refused) << c.path << " from " << c.currentFolder;
+    }
+    SetCurrentDirectoryA(startFolder);
+}
+
+} // namespace
