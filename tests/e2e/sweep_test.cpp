@@ -248,7 +248,6 @@ std::string shellWord(const std::string& markup)
 struct Entry {
     std::string name;  // as in the tree, marks taken off
     std::wstring folder, leaf;
-    char age;  // '-', '@' or '#', 0 for now
     bool readOnly, held;
     std::wstring path() const { return folder + L"\\" + leaf; }
 };
@@ -267,40 +266,23 @@ DWORD listedAttributes(const Entry& entry)
     return attributes;
 }
 
-void setAge(const std::wstring& path, char age)
-{
-    SYSTEMTIME day = {2019, 3, 0, 14, 12, 0, 0, 0};
-    FILETIME stamp;
-    if (age != '-') {  // local midnight six days back, moved by a minute
-        GetLocalTime(&day);
-        day.wHour = day.wMinute = day.wSecond = day.wMilliseconds = 0;
-    }
-    SystemTimeToFileTime(&day, &stamp);
-    if (age != '-') {
-        ULARGE_INTEGER value = {{stamp.dwLowDateTime, stamp.dwHighDateTime}};
-        value.QuadPart += ((age == '@' ? 1 : -1) - 6 * 24 * 60) * 600000000LL;
-        FILETIME local = {value.LowPart, value.HighPart};
-        LocalFileTimeToFileTime(&local, &stamp);
-    }
-    HANDLE entry = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    EXPECT_TRUE(SetFileTime(entry, &stamp, &stamp, &stamp)) << "cannot age an entry: " << GetLastError();
-    CloseHandle(entry);
-}
-
 std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, std::vector<HANDLE>* held)
 {
     std::vector<Entry> entries;
-    std::string script = "set -f; IFS=; mkdir -p '" + unixPathOf(folder) + "' && cd '" + unixPathOf(folder) + "'";
+    const std::string start = "set -f; IFS=; mkdir -p '" + unixPathOf(folder) + "' && cd '" + unixPathOf(folder) + "'";
+    std::string ages, script = start;
     for (std::string item : split(expand(tree, folder), "\n")) {
         std::string marks = item.substr(0, item.find_first_not_of("-@#^!"));
         size_t link = item.find_first_of("=&");
-        size_t age = marks.find_first_of("-@#");
-        Entry entry = {item.substr(marks.size(), link - marks.size()), L"", L"", age == std::string::npos ? '\0' : marks[age],
-                       marks.find('^') != std::string::npos, marks.find('!') != std::string::npos};
+        Entry entry = {item.substr(marks.size(), link - marks.size()), L"", L"", marks.find('^') != std::string::npos,
+                       marks.find('!') != std::string::npos};
         if (entry.name.empty())
             continue;
         std::string word = shellWord(entry.name);
+        const char* age = std::strchr(marks.c_str(), '-') ? "2019-03-14 12:00 UTC" : std::strchr(marks.c_str(), '@')
+                              ? "00:01 6 days ago" : std::strchr(marks.c_str(), '#') ? "23:59 7 days ago" : nullptr;
+        if (age != nullptr)  // children before their folders: making an entry touches its folder
+            ages = " && touch -d '" + std::string(age) + "' " + word + ages;
         if (link != std::string::npos)
             script += (item[link] == '=' ? " && ln -s \"$PWD\"/" : " && ln ") + shellWord(item.substr(link + 1)) + " " + word;
         else
@@ -321,11 +303,8 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         if (entry.readOnly)
             SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     }
-    // Times last, children before their folders: making an entry touches its folder.
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (entry->age != 0)
-            setAge(entry->path(), entry->age);
-    }
+    if (!ages.empty())  // last: reading a folder may set its access time
+        runUnixCommand(start + ages);
     return entries;
 }
 
