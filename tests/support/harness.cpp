@@ -68,43 +68,22 @@ std::string scratchFolder()
     return folder;
 }
 
-static std::string literal(const std::string& path)
-{
-    return "\\\\?\\" + path;
-}
-
 void makeFolder(const std::string& path)
 {
-    if (!CreateDirectoryA(literal(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryA(("\\\\?\\" + path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         ADD_FAILURE() << "cannot make folder " << path << ": " << GetLastError();
 }
 
 void makeFile(const std::string& path)
 {
-    HANDLE file = CreateFileA(literal(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA(("\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << "cannot make file " << path << ": " << GetLastError();
     CloseHandle(file);
 }
 
-void makeOld(const std::wstring& path)
-{
-    SYSTEMTIME longAgo = {2019, 3, 0, 14, 12, 0, 0, 0};
-    FILETIME old;
-    SystemTimeToFileTime(&longAgo, &old);
-    HANDLE entry = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    EXPECT_TRUE(SetFileTime(entry, &old, &old, &old)) << "cannot age an entry: " << GetLastError();
-    CloseHandle(entry);
-}
-
-DWORD attributesOf(const std::string& path)
-{
-    return GetFileAttributesA(literal(path).c_str());
-}
-
 bool exists(const std::string& path)
 {
-    return attributesOf(path) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA(("\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string unixPathOf(const std::string& scratchPath)
@@ -117,11 +96,6 @@ std::string unixPathOf(const std::string& scratchPath)
             c = '/';
     }
     return path;
-}
-
-void runUnixCommand(const std::string& command)
-{
-    waitUnixCommand(startUnixCommand(command));
 }
 
 std::string startUnixCommand(const std::string& command)
@@ -145,6 +119,11 @@ void waitUnixCommand(const std::string& started)
     for (int waited = 0; waited < 2000 && !exists(marker); ++waited)
         Sleep(10);
     EXPECT_TRUE(DeleteFileA(marker.c_str())) << "did not finish: " << started.substr(marker.size() + 1);
+}
+
+void runUnixCommand(const std::string& command)
+{
+    waitUnixCommand(startUnixCommand(command));
 }
 
 std::string systemText(DWORD code)

@@ -24,8 +24,6 @@ std::string scratchFolder();
 // Entries are made through "\\?\" paths, so names keep trailing dots and blanks.
 void makeFolder(const std::string& path);
 void makeFile(const std::string& path);
-void makeOld(const std::wstring& path);  // all three times on 2019/03/14 ("\\?\" path)
-DWORD attributesOf(const std::string& path);
 bool exists(const std::string& path);
 
 std::string unixPathOf(const std::string& scratchPath);

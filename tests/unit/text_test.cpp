@@ -1,6 +1,6 @@
 // Text in the ANSI code page: the temporary-name rule, folder normal form,
-// message lines, and the command line split into words and read as options.
-// Only what the sweep scenarios cannot reach is here.
+// message lines, listed names, and the command line split into words and
+// read as options. Only what the sweep scenarios cannot reach is here.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@
 #include "common/run_records.h"
 #include "main/arguments.h"
 #include "main/command_line.h"
+#include "sweep/listed_name.h"
 #include "sweep/temporary_name.h"
 
 namespace {
@@ -58,6 +59,17 @@ TEST(Text, NamesFoldersLinesAndNumbers)
         appendNumber(&text, value), appendText(&text, " ");
     EXPECT_STREQ(number, "0 206 -2147483648 -1 ");
     EXPECT_TRUE(equalsNoCase("\x82\x60", "\x82\x81")) << "full-width A and a are a case pair in 932";
+
+    // Listed names that no tree under Wine holds: path characters, and the longest name in 932.
+    char name[LISTED_NAME_BUFFER];
+    std::string hiragana;
+    while (hiragana.size() < 510)
+        hiragana += "\x82\xa0";
+    EXPECT_EQ(readListedName(std::wstring(255, L'\u3042').c_str(), 255, name), 1);
+    EXPECT_EQ(name, hiragana);
+    setAnsiCodePage(1252);
+    EXPECT_EQ(readListedName(L"q|<>\"/", 6, name), 0);
+    EXPECT_STREQ(name, "q?????");
 }
 
 TEST(Text, CommandLineSplitAndRead)
@@ -112,13 +124,8 @@ TEST(Text, CommandLineSplitAndRead)
         Words arguments;
         ArgumentsOutcome outcome;
         unsigned spareDays;
-    } dayCounts[] = {
-        {{"-d:3650", "/o", "/D:2"}, argumentsRead, 3650},
-        {{"/d:1", "/O"}, argumentsRead, 1},
-        {{"/D:007"}, argumentsRead, 7},
-        {{"/DuskHawk", "/Dx:0"}, argumentsRead, 0},
-        {{"/D:0", "/?"}, argumentsAskUsage, 0},
-    };
+    } dayCounts[] = {{{"-d:3650", "/o", "/D:2"}, argumentsRead, 3650}, {{"/D:007"}, argumentsRead, 7},
+                     {{"/DuskHawk", "/Dx:0"}, argumentsRead, 0}, {{"/D:0", "/?"}, argumentsAskUsage, 0}};
     for (const auto& c : dayCounts) {
         EXPECT_EQ(read(c.arguments), c.outcome) << c.arguments[0];
         EXPECT_EQ(runOptions.spareDays, c.spareDays) << c.arguments[0];
@@ -130,8 +137,10 @@ TEST(Text, CommandLineSplitAndRead)
         EXPECT_EQ(read(bad), argumentsBadDayCount) << bad.back();
         EXPECT_STREQ(badDayCountArgument(), bad.back().c_str());
     }
-    read({"/p:" + std::string(261, 'a')});
-    EXPECT_TRUE(targetFolderTooLong());
+    for (int length : {260, 261}) {
+        read({"/p:" + std::string(length, 'a')});
+        EXPECT_EQ(targetFolderTooLong(), length > 260) << length;
+    }
     read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});
     EXPECT_FALSE(targetFolderTooLong());
 }
