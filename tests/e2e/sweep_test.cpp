@@ -11,12 +11,16 @@
 // an entry, "name&other" a second name of the file other. Kept: the entries
 // left, "*" all, "*-a|b" all but a and b. victim/ is a canary beside the
 // target t/: it always comes through untouched, and so do the port files
-// that COM1-9 and LPT1-9 lead to. %{XXXX} is the character U+XXXX, %T the
-// case's folder, %h a double-byte character with the trail byte 0x5C, %t a
-// tab, %d today's date, %O the date lines of an old entry, %D the diagnostic
-// folder lines, %R the final report for the exit code, %X the diagnostic
-// line before it, %A and %B the start of a folder header and of the /A
-// refusal.
+// that COM1-9 and LPT1-9 lead to.
+//
+// In lines, a verb and one blank ("Deleting a.tmp") stand for the verb, two
+// blanks and the case's folder ("Deleting  T:\sweep_tests\00\a.tmp"), and
+// " !N" for " ** Failed, error N **". %{XXXX} is the character U+XXXX, %T
+// the case's folder, %h a double-byte character with the trail byte 0x5C,
+// %t a tab, %d today's date, %O the date lines of an old entry, %D the
+// diagnostic folder lines, %R the final report for the exit code, %X the
+// diagnostic line before it, %A and %B the start of a folder header and of
+// the /A refusal.
 //
 // A swap "folder:steps" puts ~a.tmp (sorted first, the trigger) and 300
 // fillers into folder; once the sweep has deleted the trigger, the steps
@@ -27,6 +31,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,11 +51,11 @@ struct Scenario {
     const char* swap = nullptr;
 };
 
+#define VERBS "Cleaning|Deleting|Skipping|Scanning|Removing|NotEmpty|SkipDate"
 #define SAME_DAY_TREE "-old.tmp|new.tmp|-keep.txt|~new/|-~new/x|-~old/|-~old/a|~old/b"
 #define SAME_DAY_SWEEP                                                                                              \
-    "|Cleaning  %T\\|Deleting  %T\\old.tmp|SkipDate  %T\\new.tmp|Skipping  %T\\keep.txt|SkipDate  %T\\~new\\"      \
-    "|Scanning  %T\\~old\\|Deleting  %T\\~old\\a|SkipDate  %T\\~old\\b|Removing  %T\\~old\\|NotEmpty  %T\\~old\\%R", \
-        "new.tmp|keep.txt|~new/|~new/x|~old/|~old/b"
+    "|Cleaning |Deleting old.tmp|SkipDate new.tmp|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\"               \
+    "|Deleting ~old\\a|SkipDate ~old\\b|Removing ~old\\|NotEmpty ~old\\%R", "new.tmp|keep.txt|~new/|~new/x|~old/|~old/b"
 
 // Trees another account could make. A name with no exact ANSI spelling (best-fit look-alikes:
 // U+FF3C '\', U+FF30 'P', U+FF41 'a' in 1252, U+00A5 '\' in 932, each exact in the other), a
@@ -63,119 +68,93 @@ struct Scenario {
     "|t/nulx.tmp|t/CONOUT.tmp|t/a%{A}Deleting  T:\\x\\malware.exe|t/~e%{1B}[2J.tmp|t/~b\\c.tmp|t/~c:d.tmp|t/~e*f/" \
     "|t/~\\..\\..\\victim/|t/~%{D83D}%{DE00}.tmp|t/~s/|^t/~s/~h.tmp|victim/|victim/a.tmp|^victim/ro"              \
     "|^victim/h&t/~s/~h.tmp"
-#define HOSTILE_LINES                                                                                                \
-    "|Cleaning  %T\\t\\|Skipping  %T\\t\\keep.txt|Skipping  %T\\t\\keepdir\\|Skipping  %T\\t\\notes.tmpl"            \
-    "|Deleting  %T\\t\\COM1.tmp ** Failed, error 123 **|Deleting  %T\\t\\NUL.tmp ** Failed, error 123 **"           \
-    "|Deleting  %T\\t\\aux.~x ** Failed, error 123 **|Deleting  %T\\t\\nul .tmp ** Failed, error 123 **"            \
-    "|Deleting  %T\\t\\CONIN$.tmp ** Failed, error 123 **|Skipping  %T\\t\\con"                                      \
-    "|Scanning  %T\\t\\nul.tmp\\ ** Failed, error 123 **|Scanning  %T\\t\\~d\\"                                      \
-    "|Deleting  %T\\t\\~d\\LPT1.tmp ** Failed, error 123 **|Deleting  %T\\t\\~d\\y.tmp|Removing  %T\\t\\~d\\"        \
-    "|NotEmpty  %T\\t\\~d\\|Deleting  %T\\t\\COM10.tmp|Deleting  %T\\t\\nulx.tmp|Deleting  %T\\t\\CONOUT.tmp"        \
-    "|Skipping  %T\\t\\a?Deleting  T??x?malware.exe|Deleting  %T\\t\\~e?[2J.tmp ** Failed, error 123 **"            \
-    "|Deleting  %T\\t\\~b?c.tmp ** Failed, error 123 **|Deleting  %T\\t\\~c?d.tmp ** Failed, error 123 **"           \
-    "|Scanning  %T\\t\\~e?f\\ ** Failed, error 123 **|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **"     \
-    "|Deleting  %T\\t\\~?.tmp ** Failed, error 123 **|Scanning  %T\\t\\~s\\"                                         \
-    "|Deleting  %T\\t\\~s\\~h.tmp ** Failed, error 5 **|Removing  %T\\t\\~s\\|NotEmpty  %T\\t\\~s\\"
+#define HOSTILE_LINES                                                                                               \
+    "|Cleaning t\\|Skipping t\\keep.txt|Skipping t\\keepdir\\|Skipping t\\notes.tmpl|Deleting t\\COM1.tmp !123"    \
+    "|Deleting t\\NUL.tmp !123|Deleting t\\aux.~x !123|Deleting t\\nul .tmp !123|Deleting t\\CONIN$.tmp !123"     \
+    "|Skipping t\\con|Scanning t\\nul.tmp\\ !123|Scanning t\\~d\\|Deleting t\\~d\\LPT1.tmp !123"                  \
+    "|Deleting t\\~d\\y.tmp|Removing t\\~d\\|NotEmpty t\\~d\\|Deleting t\\COM10.tmp|Deleting t\\nulx.tmp"        \
+    "|Deleting t\\CONOUT.tmp|Skipping t\\a?Deleting  T??x?malware.exe|Deleting t\\~e?[2J.tmp !123"               \
+    "|Deleting t\\~b?c.tmp !123|Deleting t\\~c?d.tmp !123|Scanning t\\~e?f\\ !123|Scanning t\\~?..?..?victim\\ !123" \
+    "|Deleting t\\~?.tmp !123|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\"
 #define HOSTILE_GONE "|t/~d/y.tmp|t/COM10.tmp|t/nulx.tmp|t/CONOUT.tmp"
 #define OLD_ALIAS_TREE "t/|-t/~%{FF41}.tmp|t/~a.tmp|victim/|victim/a.tmp"
 
 const Scenario scenarios[] = {
     // A tree with everything a sweep meets.
     {0, "a.tmp|keep.txt|keep/|keep/z.tmp|~d/|~d/x.txt|~d/sub/|~d/sub/y", "/y /p:%T", 0,
-     "|Cleaning  %T\\|Deleting  %T\\a.tmp|Skipping  %T\\keep.txt|Skipping  %T\\keep\\|Scanning  %T\\~d\\"
-     "|Deleting  %T\\~d\\x.txt|Scanning  %T\\~d\\sub\\|Deleting  %T\\~d\\sub\\y|Removing  %T\\~d\\sub\\"
-     "|Removing  %T\\~d\\%R", "keep.txt|keep/|keep/z.tmp"},
+     "|Cleaning |Deleting a.tmp|Skipping keep.txt|Skipping keep\\|Scanning ~d\\|Deleting ~d\\x.txt|Scanning ~d\\sub\\"
+     "|Deleting ~d\\sub\\y|Removing ~d\\sub\\|Removing ~d\\%R", "keep.txt|keep/|keep/z.tmp"},
     // The diagnostic switch: a dry run with folder headers, name and date traces, lengths; /Q keeps only those.
     {0, "-a.tmp|-keep|-~d/|-~d/x", "/y /o /DuskHawk /p:%T", 0,
-     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Deleting  %T\\a.tmp  [23]|[keep]%t[]"
-     "|Skipping  %T\\keep  [22]|[~d]%t[]%O|Scanning  %T\\~d\\||CurrentFolder: [%T\\~d\\]   [21]|%O"
-     "|Deleting  %T\\~d\\x  [22]|Removing  %T\\~d\\  [20]||Process is exiting with return code 0.%R", "*"},
+     "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Deleting a.tmp  [23]|[keep]%t[]|Skipping keep  [22]"
+     "|[~d]%t[]%O|Scanning ~d\\||CurrentFolder: [%T\\~d\\]   [21]|%O|Deleting ~d\\x  [22]|Removing ~d\\  [20]%X", "*"},
     {0, "-a.tmp|-keep|-~d/|-~d/x", "/y /q /o /DuskHawk /p:%T", 0,
      "||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]  [23]|[keep]%t[]  [22]|[~d]%t[]||CurrentFolder: [%T\\~d\\]   [21]"
      "|  [22]  [20]", "*"},
     {0, "a.tmp", "/y /q /p:%T", 0, "", ""},
-    {0, "", "/y /p:%T\\missing\\\\", ERROR_PATH_NOT_FOUND, "|Cleaning  %T\\missing\\%R", ""},
+    {0, "", "/y /p:%T\\missing\\\\", ERROR_PATH_NOT_FOUND, "|Cleaning missing\\%R", ""},
     // Faults for real: a file in use (its read-only and hidden bits come back; below the top level,
     // its code does not reach the exit code), a folder in use, a read-only file.
-    {0, "~d/|!^~d/busy", "/y /p:%T", 0,
-     "|Cleaning  %T\\|Scanning  %T\\~d\\|Deleting  %T\\~d\\busy ** Failed, error 32 **|Removing  %T\\~d\\"
-     "|NotEmpty  %T\\~d\\%R", "*"},
+    {0, "~d/|!^~d/busy", "/y /p:%T", 0, "|Cleaning |Scanning ~d\\|Deleting ~d\\busy !32|Removing ~d\\|NotEmpty ~d\\%R", "*"},
     {0, "^gone.tmp|~cwd/", "/y /p:%T", ERROR_SHARING_VIOLATION,
-     "|Cleaning  %T\\|Deleting  %T\\gone.tmp|Scanning  %T\\~cwd\\|Removing  %T\\~cwd\\ ** Failed, error 32 **%R",
-     "~cwd/", "~cwd"},
+     "|Cleaning |Deleting gone.tmp|Scanning ~cwd\\|Removing ~cwd\\ !32%R", "~cwd/", "~cwd"},
     // A link is never entered, and removed only through a handle that is the link itself: under
     // Wine every handle reaches through a link to its target, so the link stays, reported.
-    {0, "t/|t/~l=victim|victim/|victim/p", "/y /p:%T\\t", ERROR_CANT_ACCESS_FILE,
-     "|Cleaning  %T\\t\\|Removing  %T\\t\\~l\\ ** Failed, error 1920 **%R", "*"},
+    {0, "t/|t/~l=victim|victim/|victim/p", "/y /p:%T\\t", 1920, "|Cleaning t\\|Removing t\\~l\\ !1920%R", "*"},
     // Code page 932: a trail byte 0x5C is no backslash, in names and in the folder named.
     {932, "~%h/|~%h/%h/|~%h/%h/a|b.tmp", "/y /p:%T", 0,
-     "|Cleaning  %T\\|Scanning  %T\\~%h\\|Scanning  %T\\~%h\\%h\\|Deleting  %T\\~%h\\%h\\a|Removing  %T\\~%h\\%h\\"
-     "|Removing  %T\\~%h\\|Deleting  %T\\b.tmp%R", ""},
-    {932, "%h/|%h/c.tmp|d.tmp", "/y /p:%T\\%h", 0, "|Cleaning  %T\\%h\\|Deleting  %T\\%h\\c.tmp%R", "%h/|d.tmp"},
+     "|Cleaning |Scanning ~%h\\|Scanning ~%h\\%h\\|Deleting ~%h\\%h\\a|Removing ~%h\\%h\\|Removing ~%h\\|Deleting b.tmp%R", ""},
+    {932, "%h/|%h/c.tmp|d.tmp", "/y /p:%T\\%h", 0, "|Cleaning %h\\|Deleting %h\\c.tmp%R", "%h/|d.tmp"},
     // /O spares what was touched today, and does not enter a folder it spares; /D:1 spares the same.
     {0, SAME_DAY_TREE, "/y /o /p:%T", 0, SAME_DAY_SWEEP},
     {0, SAME_DAY_TREE, "/y /D:1 /p:%T", 0, SAME_DAY_SWEEP},
     // /D:n from local midnight n - 1 days back, the longest period given; its trace names that day.
     {0, "@in.tmp|#out.tmp|@~in/|-~in/x|#~out/|#~out/a|@~out/b", "/y /D:7 -d:2 /o /p:%T", 0,
-     "|Cleaning  %T\\|SkipDate  %T\\in.tmp|Deleting  %T\\out.tmp|SkipDate  %T\\~in\\|Scanning  %T\\~out\\"
-     "|Deleting  %T\\~out\\a|SkipDate  %T\\~out\\b|Removing  %T\\~out\\|NotEmpty  %T\\~out\\%R",
-     "in.tmp|~in/|~in/x|~out/|~out/b"},
+     "|Cleaning |SkipDate in.tmp|Deleting out.tmp|SkipDate ~in\\|Scanning ~out\\|Deleting ~out\\a|SkipDate ~out\\b"
+     "|Removing ~out\\|NotEmpty ~out\\%R", "in.tmp|~in/|~in/x|~out/|~out/b"},
     {0, "-a.tmp", "/y /d:1 /DuskHawk /p:%T", 0,
-     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Oldest Spared: %d"
-     "|Deleting  %T\\a.tmp  [23]||Process is exiting with return code 0.%R", "*"},
+     "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Oldest Spared: %d|Deleting a.tmp  [23]%X", "*"},
     // A bad /D value ends the run before the box (none is answered here) and before anything is touched.
-    {0, "a.tmp|b/", "/a /D:7x /p:%T", ERROR_INVALID_PARAMETER,
-     "|The number of days in \"/D:7x\" must be a whole number from 1 to 3650.||%r", "*"},
+    {0, "a.tmp|b/", "/a /D:7x /p:%T", 87, "|The number of days in \"/D:7x\" must be a whole number from 1 to 3650.||%r", "*"},
     // A name ending in a dot or blank would reach another entry: it is reported and left alone.
     {0, "~x|^~x.|~y |keep.|~d/|~d/~x|~d/~x.|~d/~y |~d./|~d./f", "/y /p:%T", ERROR_INVALID_NAME,
-     "|Cleaning  %T\\|Deleting  %T\\~x|Deleting  %T\\~x. ** Failed, error 123 **"
-     "|Deleting  %T\\~y  ** Failed, error 123 **|Skipping  %T\\keep.|Scanning  %T\\~d\\|Deleting  %T\\~d\\~x"
-     "|Deleting  %T\\~d\\~x. ** Failed, error 123 **|Deleting  %T\\~d\\~y  ** Failed, error 123 **"
-     "|Removing  %T\\~d\\|NotEmpty  %T\\~d\\|Scanning  %T\\~d.\\ ** Failed, error 123 **%R",
-     "*-~x|~d/~x"},
+     "|Cleaning |Deleting ~x|Deleting ~x. !123|Deleting ~y  !123|Skipping keep.|Scanning ~d\\|Deleting ~d\\~x"
+     "|Deleting ~d\\~x. !123|Deleting ~d\\~y  !123|Removing ~d\\|NotEmpty ~d\\|Scanning ~d.\\ !123%R", "*-~x|~d/~x"},
     // /A: every name goes, with no name trace; a one-letter sub-folder of a one-letter folder is an internal error.
     {0, "readme|^autoexec.bat|sub/|sub/x", "/y /a /p:%T", 0,
-     "|Cleaning  %T\\|Deleting  %T\\readme|Deleting  %T\\autoexec.bat|Scanning  %T\\sub\\|Deleting  %T\\sub\\x"
-     "|Removing  %T\\sub\\%R", ""},
-    {0, "readme", "/y /a /DuskHawk /p:%T", 0,
-     "%D|Cleaning  %T\\||CurrentFolder: [%T\\]   [18]||Deleting  %T\\readme  [24]||Process is exiting with return code 0.%R",
-     "*"},
+     "|Cleaning |Deleting readme|Deleting autoexec.bat|Scanning sub\\|Deleting sub\\x|Removing sub\\%R", ""},
+    {0, "readme", "/y /a /DuskHawk /p:%T", 0, "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||Deleting readme  [24]%X", "*"},
     {0, "a/|a/b/|a/b/x", "/y /a /p:a", ERROR_INVALID_DATA,
      "|Cleaning  a\\|Scanning  a\\b\\|Failed with an internal error.  Invalid path: [a\\b]%R", "*", "."},
     // /A refuses a root, the Windows and System folders, under any name (dry runs only).
-    {0, "", "/y /a /DuskHawk /p:C:\\.", ERROR_ACCESS_DENIED, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]%B[C:\\.\\]%X", ""},
-    {0, "", "/y /a /DuskHawk /p:windows", ERROR_ACCESS_DENIED, "%D|Cleaning  windows\\%A[windows\\]   [8]%B[windows\\]%X", "", "C:\\"},
-    {0, "", "/y /a /DuskHawk /p:Z:\\drive_c\\windows\\system32", ERROR_ACCESS_DENIED,
-     "%D|Cleaning  Z:\\drive_c\\windows\\system32\\%A[Z:\\drive_c\\windows\\system32\\]   [28]%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
+    {0, "", "/y /a /DuskHawk /p:C:\\.", 5, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]%B[C:\\.\\]%X", ""},
+    {0, "", "/y /a /DuskHawk /p:windows", 5, "%D|Cleaning  windows\\%A[windows\\]   [8]%B[windows\\]%X", "", "C:\\"},
+    {0, "", "/y /a /DuskHawk /p:Z:\\drive_c\\windows\\system32", 5, "%D|Cleaning  Z:\\drive_c\\windows\\system32\\"
+     "%A[Z:\\drive_c\\windows\\system32\\]   [28]%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
     // Hostile trees.
     {1252, HOSTILE_TREE, "/y /p:%T\\t", 123,
-     HOSTILE_LINES "|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **|Scanning  %T\\t\\~?..?\\ ** Failed, error 123 **"
-     "|Scanning  %T\\t\\~\xa5..\xa5..\xa5victim\\|Removing  %T\\t\\~\xa5..\xa5..\xa5victim\\|Skipping  %T\\t\\NOTE~XCL.TM?"
-     "|Deleting  %T\\t\\COM\xb9.tmp ** Failed, error 123 **%R",
+     HOSTILE_LINES "|Scanning t\\~?..?..?victim\\ !123|Scanning t\\~?..?\\ !123|Scanning t\\~\xa5..\xa5..\xa5victim\\"
+     "|Removing t\\~\xa5..\xa5..\xa5victim\\|Skipping t\\NOTE~XCL.TM?|Deleting t\\COM\xb9.tmp !123%R",
      "*-t/~%{A5}..%{A5}..%{A5}victim/" HOSTILE_GONE},
     {932, HOSTILE_TREE, "/y /p:%T\\t", 123,
-     HOSTILE_LINES "|Scanning  %T\\t\\~\x81_..\x81_..\x81_victim\\|Removing  %T\\t\\~\x81_..\x81_..\x81_victim\\"
-     "|Scanning  %T\\t\\~\x81_..\x81_\\|Removing  %T\\t\\~\x81_..\x81_\\|Scanning  %T\\t\\~?..?..?victim\\ ** Failed, error 123 **"
-     "|Skipping  %T\\t\\NOTE~XCL.TM\x82o|Deleting  %T\\t\\COM?.tmp ** Failed, error 123 **%R",
+     HOSTILE_LINES "|Scanning t\\~\x81_..\x81_..\x81_victim\\|Removing t\\~\x81_..\x81_..\x81_victim\\|Scanning t\\~\x81_..\x81_\\"
+     "|Removing t\\~\x81_..\x81_\\|Scanning t\\~?..?..?victim\\ !123|Skipping t\\NOTE~XCL.TM\x82o|Deleting t\\COM?.tmp !123%R",
      "*-t/~%{FF3C}..%{FF3C}..%{FF3C}victim/|t/~%{FF3C}..%{FF3C}/" HOSTILE_GONE},
     // Under /O an old name that reads as a new one must not take that one's place.
-    {1252, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 123,
-     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~?.tmp ** Failed, error 123 **|SkipDate  %T\\t\\~a.tmp%R", "*"},
-    {932, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 0,
-     "|Cleaning  %T\\t\\|Deleting  %T\\t\\~\x82\x81.tmp|SkipDate  %T\\t\\~a.tmp%R", "*-t/~%{FF41}.tmp"},
+    {1252, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 123, "|Cleaning t\\|Deleting t\\~?.tmp !123|SkipDate t\\~a.tmp%R", "*"},
+    {932, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 0, "|Cleaning t\\|Deleting t\\~\x82\x81.tmp|SkipDate t\\~a.tmp%R",
+     "*-t/~%{FF41}.tmp"},
     {0, "t/|t/COM1.tmp|victim/|victim/a.tmp", "/y /DuskHawk /p:%T\\t", 123,
-     "%D|Cleaning  %T\\t\\||CurrentFolder: [%T\\t\\]   [20]||[COM1.tmp]%t[.tmp]"
-     "|Deleting  %T\\t\\COM1.tmp ** Failed, error 123 **  [28]%X", "*"},
+     "%D|Cleaning t\\||CurrentFolder: [%T\\t\\]   [20]||[COM1.tmp]%t[.tmp]|Deleting t\\COM1.tmp !123  [28]%X", "*"},
     // Swaps after the listing: a read-only file and a folder for links (from the Unix side), a
     // folder for the canary (from a Wine process); and a folder being walked cannot be moved.
     {0, "t/|t/~m/|^t/~r.tmp|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
-     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~m\\|Removing  %T\\t\\~m\\|Deleting  %T\\t\\~r.tmp ** Failed, error 1920 **"
-     "|Scanning  %T\\t\\~zz\\ ** Failed, error 1920 **|Removing  %T\\t\\~zz\\ ** Failed, error 1920 **%R",
-     "t/|t/~r.tmp|t/~zz/", "", "t/~m:$mv '%U/t/~r.tmp' '%U/r'; ln -s '%U/victim/ro' '%U/t/~r.tmp'; mv '%U/t/~zz' '%U/zz'; ln -s '%U/victim' '%U/t/~zz'"},
+     "|Cleaning t\\|Scanning t\\~m\\|Removing t\\~m\\|Deleting t\\~r.tmp !1920|Scanning t\\~zz\\ !1920"
+     "|Removing t\\~zz\\ !1920%R", "t/|t/~r.tmp|t/~zz/", "",
+     "t/~m:$mv '%U/t/~r.tmp' '%U/r'; ln -s '%U/victim/ro' '%U/t/~r.tmp'; mv '%U/t/~zz' '%U/zz'; ln -s '%U/victim' '%U/t/~zz'"},
     {0, "t/|t/~m/|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
-     "|Cleaning  %T\\t\\|Scanning  %T\\t\\~m\\|Removing  %T\\t\\~m\\|Scanning  %T\\t\\~zz\\ ** Failed, error 1920 **"
-     "|Removing  %T\\t\\~zz\\ ** Failed, error 1920 **%R", "t/|t/~zz/|t/~zz/x", "",
-     "t/~m:t/~zz>zz=0,victim>t/~zz=0,t/~m>mm=32,t>tt=32"},
+     "|Cleaning t\\|Scanning t\\~m\\|Removing t\\~m\\|Scanning t\\~zz\\ !1920|Removing t\\~zz\\ !1920%R",
+     "t/|t/~zz/|t/~zz/x", "", "t/~m:t/~zz>zz=0,victim>t/~zz=0,t/~m>mm=32,t>tt=32"},
 };
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to)
@@ -331,7 +310,7 @@ void runScenario(const Scenario& scenario, const std::string& folder)
         char name[16];
         snprintf(name, sizeof name, filler < 0 ? "\\~a.tmp" : "\\~b%03d.tmp", filler);
         tree += "|" + replaceAll(swapFolder + name, "\\", "/");
-        output += "|Deleting  %T\\" + swapFolder + name;
+        output += "|Deleting " + swapFolder + name;
     }
     std::vector<HANDLE> held;
     std::vector<Entry> entries = makeTree(tree, folder, &held);
@@ -371,6 +350,8 @@ void runScenario(const Scenario& scenario, const std::string& folder)
     }
 
     EXPECT_EQ(run.exitCode, scenario.exitCode);
+    output = std::regex_replace(output, std::regex("(^|\\|)(" VERBS ") (?! )"), "$1$2  %T\\");
+    output = std::regex_replace(output, std::regex(" !([0-9]+)"), " ** Failed, error $1 **");
     EXPECT_EQ(split(run.output, "\r\n", true), split(crlf(expand(output, folder, scenario.exitCode)), "\r\n", true))
         << run.output;
     std::string kept = expand(scenario.kept, folder);
