@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 std::string readAvailable(HANDLE pipe)
 {
     std::string bytes;
-    DWORD available = 0;
+    DWORD available = 0, got = 0;
     char block[4096];
-    DWORD got = 0;
     while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
            ReadFile(pipe, block, sizeof block, &got, nullptr) && got > 0)
         bytes.append(block, got);
@@ -22,12 +22,10 @@ DustrelRun runCommandLine(const std::string& commandLine, const std::string& cur
 {
     DustrelRun run = {"", 0xFFFFFFFF};
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
     CreatePipe(&readEnd, &writeEnd, &inheritable, 0);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
@@ -91,10 +89,7 @@ std::string unixPathOf(const std::string& scratchPath)
     const char* root = std::getenv("DUSTREL_SCRATCH_UNIX");
     EXPECT_TRUE(root != nullptr && (scratchPath[0] == 'T' || scratchPath[0] == 't')) << scratchPath;
     std::string path = std::string(root ? root : "/nonexistent") + scratchPath.substr(2);
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
+    std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
 
@@ -103,8 +98,7 @@ std::string startUnixCommand(const std::string& command)
     static int serial = 0;
     std::string marker = "T:\\unix-done-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
     std::string commandLine = "\\\\?\\unix\\bin\\sh -c \"" + command + "; touch '" + unixPathOf(marker) + "'\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
     EXPECT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process)) << command;
