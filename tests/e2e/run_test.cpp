@@ -43,7 +43,7 @@ TEST(Run, FolderThatCannotBeHeldIsAFailureNeverSuccess)
 {
     std::string folder = scratchFolder();
     makeFile(folder + "\\a.tmp");
-    DustrelRun run = runDustrel("/p:" + folder + "\\" + std::string(261 - folder.size(), 'x'));
+    DustrelRun run = runDustrel("/p:" + folder + "\\" + std::string(260 - folder.size(), 'x'));
     EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE)) << "and no box: the run would wait on it";
     EXPECT_EQ(run.output, crlf("\nThe folder path is too long.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
     EXPECT_TRUE(exists(folder + "\\a.tmp"));

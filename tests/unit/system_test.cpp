@@ -18,8 +18,7 @@ namespace {
 TEST(System, OutputStreamAndErrorTexts)
 {
     resetRunRecords();
-    HANDLE readEnd;
-    HANDLE writeEnd;
+    HANDLE readEnd, writeEnd;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
     openConsoleStream(writeEnd);
     std::string lines(511, '\n');
@@ -46,7 +45,7 @@ TEST(System, OutputStreamAndErrorTexts)
     }
 }
 
-// Beside these, the sweep scenarios refuse C:\., windows from C:\ and
+// Beside these, the sweep scenarios refuse C:\. and
 // Z:\drive_c\windows\system32.
 TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
 {
