@@ -38,7 +38,7 @@ void printUsage(char* programPath)
         "\n /Y suppresses the 'Are you sure?' prompt.",
         "\n /O deletes only old files. Any files that have been created, modified or ",
         "\n    accessed on the same day will be skipped.",
-        "\n /D:n skips files created, modified or accessed on the last n days (1-3650).",
+        "\n /D:n skips files created, modified or accessed in the last n days (1-3650).",
         "\n /A deletes all files, not just temporary files (Use caution!).",
         "\n /P allows you to clean out a folder other than %TEMP%.",
         "\n    (When used with /A the root, %WINDIR% and System folders are not allowed.)",
