@@ -38,7 +38,10 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder)
         DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
     }
-    DWORD code = readFirstBlock(listing);
+    // Everything walked below it is on this volume.
+    BY_HANDLE_FILE_INFORMATION found = {};
+    DWORD code = GetFileInformationByHandle(listing->folder, &found) ? readFirstBlock(listing) : GetLastError();
+    listing->volume = found.dwVolumeSerialNumber;
     if (code != 0)
         closeListing(listing);
     return code;
@@ -46,14 +49,17 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder)
 
 bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found)
 {
-    return GetFileInformationByHandle(handle, found) &&
+    return GetFileInformationByHandle(handle, found) && found->dwVolumeSerialNumber == entry->volume &&
            found->nFileIndexHigh == static_cast<DWORD>(entry->fileId.HighPart) &&
            found->nFileIndexLow == entry->fileId.LowPart &&
            (found->dwFileAttributes & KIND_ATTRIBUTES) == (entry->attributes & KIND_ATTRIBUTES);
 }
 
 // The "." entry of the first block carries the folder's own file ID, which
-// costs nothing to check; without it the handle is asked.
+// costs nothing to check; without it the handle is asked, volume and all.
+// A folder opened by a name in a held folder without following links is on
+// that folder's volume; asking for the volume would cost every folder a
+// round trip to the mount manager under Wine.
 static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
 {
     if (listing->blockRead) {
@@ -72,6 +78,7 @@ DWORD openListedFolder(FolderListing* listing, const char* folder, const ListedE
     const DWORD removal = DELETE | ((entry->attributes & FILE_ATTRIBUTE_READONLY) ? FILE_WRITE_ATTRIBUTES : 0);
     listing->blockRead = false;
     listing->mayRemove = forRemoval;
+    listing->volume = entry->volume;
     listing->folder = forRemoval ? openFolder(folder, removal, FILE_FLAG_OPEN_REPARSE_POINT) : INVALID_HANDLE_VALUE;
     if (listing->folder == INVALID_HANDLE_VALUE) {
         // Another process may hold it so that it cannot go; its entries still can.
@@ -93,12 +100,13 @@ static FILETIME fileTime(LARGE_INTEGER stamp)
     return FILETIME{stamp.LowPart, static_cast<DWORD>(stamp.HighPart)};
 }
 
-static void takeEntry(const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
+static void takeEntry(const FolderListing* listing, const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
 {
     entry->reachable = readListedName(listed->FileName, listed->FileNameLength / sizeof(WCHAR), entry->name);
     entry->nameLength = textLength(entry->name);
     entry->attributes = listed->FileAttributes;
     entry->fileId = listed->FileId;
+    entry->volume = listing->volume;
     entry->created = fileTime(listed->CreationTime);
     entry->modified = fileTime(listed->LastWriteTime);
     entry->accessed = fileTime(listed->LastAccessTime);
@@ -110,7 +118,7 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry)
         return false;
     const FILE_ID_BOTH_DIR_INFO* listed =
         reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing->block.bytes + listing->nextOffset);
-    takeEntry(listed, entry);
+    takeEntry(listing, listed, entry);
     if (listed->NextEntryOffset == 0)
         listing->blockRead = false;
     else

@@ -20,6 +20,7 @@ struct ListedEntry {
     int reachable;                  // the name reaches exactly this entry
     DWORD attributes;
     LARGE_INTEGER fileId;
+    DWORD volume;                   // serial number of the volume of the folder that listed it
     FILETIME created;
     FILETIME modified;
     FILETIME accessed;
@@ -27,6 +28,7 @@ struct ListedEntry {
 
 struct FolderListing {
     HANDLE folder;
+    DWORD volume;      // serial number of the folder's volume
     bool mayRemove;    // opened with the access that removing it needs
     bool blockRead;    // the block holds entries not yet handed out
     DWORD nextOffset;  // of the next entry in the block
@@ -50,7 +52,7 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry);
 
 void closeListing(FolderListing* listing);
 
-// Identity of what handle reaches against the entry listed: same file index
-// and the same kind (folder or not, link or not). found receives what the
+// Identity of what handle reaches against the entry listed: same volume,
+// same file index and the same kind (folder or not, link or not). found receives what the
 // handle reaches.
 bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found);
