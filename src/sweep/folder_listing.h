@@ -53,6 +53,6 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry);
 void closeListing(FolderListing* listing);
 
 // Identity of what handle reaches against the entry listed: same volume,
-// same file index and the same kind (folder or not, link or not). found receives what the
-// handle reaches.
+// same file index and the same kind (folder or not, link or not). found
+// receives what the handle reaches.
 bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found);
