@@ -12,6 +12,7 @@
 #include "console/output_stream.h"
 #include "harness.h"
 #include "sweep/protected_folder.h"
+#include "sweep/same_day.h"
 
 namespace {
 
@@ -43,6 +44,19 @@ TEST(System, OutputStreamAndErrorTexts)
         bool network = code >= 2100 && code <= 2999;
         EXPECT_EQ(text, network ? "Network text " + std::to_string(code) + ".\r\n" : systemText(code)) << code;
     }
+}
+
+// What the sweep scenarios cannot stamp: a time the file system does not
+// keep, and one that is no time at all. The scenarios also run far east and
+// far west of UTC.
+TEST(System, StampsThatAreNoTimeSpareOnlyInDoubt)
+{
+    resetRunRecords();
+    FILETIME now, old = {0, 0x01D4DA00}, noTime = {~0u, ~0u}, none = {0, 0};
+    GetSystemTimeAsFileTime(&now);
+    EXPECT_TRUE(sparedByDate(old, old, now)) << "accessed today is enough";
+    EXPECT_TRUE(sparedByDate(noTime, old, old)) << "doubt spares";
+    EXPECT_FALSE(sparedByDate(none, none, none)) << "no time kept is not recent, even west of UTC";
 }
 
 // Beside these, the sweep scenarios refuse C:\. and
