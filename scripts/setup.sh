@@ -35,13 +35,21 @@ fi
 # Wine runs 32-bit programs through its 32-bit loader, which needs a kernel
 # that runs 32-bit x86 programs. Where that is switched off, such programs
 # run under qemu's user-mode emulator instead, registered with the kernel
-# for them (slower, but the same Wine).
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    if ! command -v qemu-i386-static >/dev/null 2>&1; then
+# for them: the same Wine, slower. qemu before 8 keeps its page flags in a
+# way that makes every Wine start take minutes: the one from Debian's
+# backports is taken.
+binfmt=/proc/sys/fs/binfmt_misc
+if [ -e "$binfmt/qemu-i386" ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    qemu_major=$(qemu-i386-static --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
+    if [ "${qemu_major:-0}" -lt 8 ]; then
+        echo 'deb http://deb.debian.org/debian bookworm-backports main' \
+            | as_root tee /etc/apt/sources.list.d/dustrel-backports.list >/dev/null
         as_root apt-get update -q
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+            -t bookworm-backports qemu-user-static
+        # A registration made with another qemu still holds that one open.
+        [ ! -e "$binfmt/qemu-i386" ] || echo -1 | as_root tee "$binfmt/qemu-i386" >/dev/null
     fi
-    binfmt=/proc/sys/fs/binfmt_misc
     [ -e "$binfmt/register" ] || as_root mount -t binfmt_misc binfmt_misc "$binfmt"
     if [ ! -e "$binfmt/qemu-i386" ]; then
         printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
