@@ -8,7 +8,16 @@
 enum { MOST_SPARED_DAYS = 3650 };
 
 static bool folderTooLong;
-static const char* badDayCount;
+static const char* refused;
+static RefusedArgumentKind refusedKind;
+
+static void refuse(const char* argument, RefusedArgumentKind kind)
+{
+    if (refused != nullptr)
+        return;
+    refused = argument;
+    refusedKind = kind;
+}
 
 // "/x" or "-x" followed by rest, ASCII letter case ignored; whole compares
 // the argument to its end, otherwise only as far as rest goes.
@@ -62,8 +71,7 @@ static void readDayCountOption(const char* argument)
 {
     unsigned days = readDayCount(argument);
     if (days == 0) {
-        if (badDayCount == nullptr)
-            badDayCount = argument;
+        refuse(argument, refusedDayCount);
         return;
     }
     runOptions.oldOnly = true;
@@ -71,12 +79,17 @@ static void readDayCountOption(const char* argument)
         runOptions.spareDays = days;
 }
 
-ArgumentsOutcome readArguments(int count, char** arguments)
+ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char* inexact)
 {
     folderTooLong = false;
-    badDayCount = nullptr;
+    refused = nullptr;
     for (int i = 1; i < count; ++i) {
         const char* argument = arguments[i];
+        // Its shown form may look like an option ("/?" from a control character): it is none.
+        if (inexact != nullptr && inexact[i]) {
+            refuse(argument, refusedInexact);
+            continue;
+        }
         if (matchesOption(argument, "?", true))
             return argumentsAskUsage;
         if (matchesOption(argument, "y", true))
@@ -96,7 +109,7 @@ ArgumentsOutcome readArguments(int count, char** arguments)
             runOptions.applyChanges = false;
         }
     }
-    return badDayCount != nullptr ? argumentsBadDayCount : argumentsRead;
+    return refused != nullptr ? argumentsRefused : argumentsRead;
 }
 
 bool targetFolderTooLong()
@@ -104,7 +117,12 @@ bool targetFolderTooLong()
     return folderTooLong;
 }
 
-const char* badDayCountArgument()
+const char* refusedArgument()
 {
-    return badDayCount;
+    return refused;
+}
+
+RefusedArgumentKind refusedArgumentKind()
+{
+    return refusedKind;
 }

@@ -1,92 +1,79 @@
 #include "main/command_line.h"
 
-#include "common/ansi_text.h"
-
 namespace {
 
 struct WordWriter {
-    char* storage;
+    WCHAR* storage;
     unsigned size;
     unsigned used;
 };
 
-bool isBlank(char c)
+bool isBlank(WCHAR c)
 {
-    return c == ' ' || c == '\t';
+    return c == L' ' || c == L'\t';
 }
 
-// Keeps one byte free in storage for the word's terminating zero.
-void putByte(WordWriter* writer, char c)
+// Keeps one unit free in storage for the word's terminating zero.
+void putUnit(WordWriter* writer, WCHAR c)
 {
     if (writer->used + 1 < writer->size)
         writer->storage[writer->used++] = c;
 }
 
-// Copies one whole character; returns how many bytes of input it took.
-unsigned putChar(WordWriter* writer, const char* input)
-{
-    unsigned length = charLength(input);
-    if (writer->used + length < writer->size) {
-        for (unsigned i = 0; i < length; ++i)
-            writer->storage[writer->used++] = input[i];
-    }
-    return length;
-}
-
 void endWord(WordWriter* writer)
 {
     if (writer->used < writer->size)
-        writer->storage[writer->used++] = '\0';
+        writer->storage[writer->used++] = L'\0';
     else
-        writer->storage[writer->size - 1] = '\0';
+        writer->storage[writer->size - 1] = L'\0';
 }
 
-const char* readProgramPath(WordWriter* writer, const char* input)
+const WCHAR* readProgramPath(WordWriter* writer, const WCHAR* input)
 {
-    if (*input == '"') {
+    if (*input == L'"') {
         ++input;
-        while (*input != '\0' && *input != '"')
-            input += putChar(writer, input);
-        if (*input == '"')
+        while (*input != L'\0' && *input != L'"')
+            putUnit(writer, *input++);
+        if (*input == L'"')
             ++input;
     } else {
-        while (*input != '\0' && !isBlank(*input))
-            input += putChar(writer, input);
+        while (*input != L'\0' && !isBlank(*input))
+            putUnit(writer, *input++);
     }
     endWord(writer);
     return input;
 }
 
-const char* readBackslashes(WordWriter* writer, const char* input, bool* quoted)
+const WCHAR* readBackslashes(WordWriter* writer, const WCHAR* input, bool* quoted)
 {
     unsigned count = 0;
-    while (input[count] == '\\')
+    while (input[count] == L'\\')
         ++count;
-    if (input[count] != '"') {
+    if (input[count] != L'"') {
         for (unsigned i = 0; i < count; ++i)
-            putByte(writer, '\\');
+            putUnit(writer, L'\\');
         return input + count;
     }
     for (unsigned i = 0; i < count / 2; ++i)
-        putByte(writer, '\\');
+        putUnit(writer, L'\\');
     if (count % 2 == 0)
         *quoted = !*quoted;
     else
-        putByte(writer, '"');
+        putUnit(writer, L'"');
     return input + count + 1;
 }
 
-const char* readArgument(WordWriter* writer, const char* input)
+const WCHAR* readArgument(WordWriter* writer, const WCHAR* input)
 {
     bool quoted = false;
-    while (*input != '\0' && (quoted || !isBlank(*input))) {
-        if (*input == '\\') {
+    while (*input != L'\0' && (quoted || !isBlank(*input))) {
+        if (*input == L'\\') {
             input = readBackslashes(writer, input, &quoted);
-        } else if (*input == '"') {
+        } else if (*input == L'"') {
             quoted = !quoted;
             ++input;
         } else {
-            input += putChar(writer, input);
+            putUnit(writer, *input++);
         }
     }
     endWord(writer);
@@ -95,19 +82,29 @@ const char* readArgument(WordWriter* writer, const char* input)
 
 } // namespace
 
-int splitCommandLine(const char* commandLine, char* storage, unsigned storageSize, char** words, int maxWords)
+int splitCommandLine(const WCHAR* commandLine, WCHAR* storage, unsigned storageUnits, WCHAR** words, int maxWords)
 {
-    WordWriter writer = {storage, storageSize, 0};
+    WordWriter writer = {storage, storageUnits, 0};
     words[0] = storage;
-    const char* input = readProgramPath(&writer, commandLine);
+    const WCHAR* input = readProgramPath(&writer, commandLine);
     int count = 1;
     for (;;) {
         while (isBlank(*input))
             ++input;
-        if (*input == '\0' || count == maxWords || writer.used >= storageSize)
+        if (*input == L'\0' || count == maxWords || writer.used >= storageUnits)
             break;
         words[count++] = storage + writer.used;
         input = readArgument(&writer, input);
     }
     return count;
+}
+
+const WCHAR* commandLineTail(const WCHAR* commandLine)
+{
+    WCHAR ignored[1];
+    WordWriter writer = {ignored, 1, 0};
+    const WCHAR* input = readProgramPath(&writer, commandLine);
+    while (isBlank(*input))
+        ++input;
+    return input;
 }

@@ -44,16 +44,19 @@ static DWORD takeQueriedFolder(UINT length, char* folder)
     return 0;
 }
 
-// A "/D" value that is no number of days ends the run before the box and
-// before anything is touched. The value is shown as typed, cut short.
-static DWORD refuseDayCount()
+// A refused argument ends the run before the box and before anything is
+// touched. The argument is shown as typed, cut short.
+static DWORD refuseArgument()
 {
     char shownValue[64];
     TextBuilder value;
     startText(&value, shownValue, sizeof shownValue);
-    appendText(&value, badDayCountArgument());
+    appendText(&value, refusedArgument());
     char text[MESSAGE_BUFFER];
-    joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
+    if (refusedArgumentKind() == refusedInexact)
+        joinText(text, "\nThe argument \"", shownValue, "\" holds a character that cannot be read exactly.\n\n");
+    else
+        joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
     return failRun(text, ERROR_INVALID_PARAMETER);
 }
 
@@ -121,15 +124,15 @@ static void reportResult(DWORD result)
     emit("\n", 0);
 }
 
-DWORD runDustrel(int count, char** arguments)
+DWORD runDustrel(int count, char** arguments, const unsigned char* inexact)
 {
-    ArgumentsOutcome outcome = readArguments(count, arguments);
+    ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
     if (outcome == argumentsAskUsage) {
         printUsage(arguments[0]);
         return 1;
     }
-    if (outcome == argumentsBadDayCount)
-        return refuseDayCount();
+    if (outcome == argumentsRefused)
+        return refuseArgument();
     DWORD code = findSystemFolders();
     if (code != 0)
         return code;

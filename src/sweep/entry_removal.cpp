@@ -1,12 +1,42 @@
 #include "sweep/entry_removal.h"
 
+#include "sweep/open_in_folder.h"
+
 static const DWORD SETTABLE_ATTRIBUTES = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+static const DWORD ALL_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 static bool isReadOnly(const ListedEntry* entry)
 {
     return (entry->attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+static bool isFolder(const ListedEntry* entry)
+{
+    return (entry->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A name of the 8.3 form with a "~" may be another entry's short name: once
+// the listed entry is gone, a share that makes up short names from long ones
+// could hand that name to the other entry.
+static bool mayNameAnother(const ListedEntry* entry)
+{
+    unsigned units = entry->wideUnits;
+    if (units > 12)
+        return false;
+    unsigned dot = units;
+    bool tilde = false;
+    for (unsigned i = 0; i < units; ++i) {
+        WCHAR c = entry->wideName[i];
+        tilde = tilde || c == L'~';
+        if (c == L'.') {
+            if (dot != units)
+                return false;
+            dot = i;
+        }
+    }
+    return tilde && dot >= 1 && dot <= 8 && units - dot <= 4;
 }
 
 // Times of zero leave the entry's times as they are.
@@ -32,38 +62,71 @@ static DWORD removeOpenedEntry(HANDLE handle, const ListedEntry* entry, bool res
     return code;
 }
 
+// A folder goes when the last handle to it closes, and under Wine a file put
+// into it meanwhile keeps it there without a word: a folder that is still
+// there was not removed, and gets back the attributes it was listed with.
+static DWORD confirmRemoved(HANDLE parent, const ListedEntry* entry, bool attributesReset)
+{
+    DWORD access = FILE_READ_ATTRIBUTES | (attributesReset ? FILE_WRITE_ATTRIBUTES : 0);
+    DWORD code = 0;
+    HANDLE handle = openInFolder(parent, entry->wideName, entry->wideUnits, access, ALL_SHARING,
+                                 FILE_OPEN_FOR_BACKUP_INTENT, &code);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;  // gone, or going as soon as others let go of it
+    LONGLONG index = fileIndexOf(handle);
+    bool stays = index == 0 || index == entry->fileId.QuadPart;
+    if (stays && attributesReset)
+        setAttributes(handle, entry->attributes & SETTABLE_ATTRIBUTES);
+    CloseHandle(handle);
+    return stays ? ERROR_DIR_NOT_EMPTY : 0;
+}
 
-static DWORD removeThroughHandle(const char* path, const ListedEntry* entry)
+static DWORD removeThroughHandle(HANDLE parent, const ListedEntry* entry)
 {
     DWORD access = DELETE | FILE_READ_ATTRIBUTES | (isReadOnly(entry) ? FILE_WRITE_ATTRIBUTES : 0);
-    HANDLE handle = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD code = 0;
+    HANDLE handle = openInFolder(parent, entry->wideName, entry->wideUnits, access, ALL_SHARING,
+                                 FILE_OPEN_FOR_BACKUP_INTENT, &code);
     if (handle == INVALID_HANDLE_VALUE)
-        return GetLastError();
+        return code;
     // A file with another name keeps its attributes: the reset would reach
     // that name too.
     BY_HANDLE_FILE_INFORMATION found;
-    DWORD code = ENTRY_NOT_AS_LISTED;
+    bool reset = false;
+    code = ENTRY_NOT_AS_LISTED;
     if (isListedEntry(handle, entry, &found)) {
         bool oneName = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || found.nNumberOfLinks == 1;
-        code = removeOpenedEntry(handle, entry, isReadOnly(entry) && oneName);
+        reset = isReadOnly(entry) && oneName;
+        code = removeOpenedEntry(handle, entry, reset);
     }
     CloseHandle(handle);
+    return code == 0 && isFolder(entry) ? confirmRemoved(parent, entry, reset) : code;
+}
+
+// A plain file goes as cheaply as the platform allows: opened by its exact
+// name for deletion at close, which removes that name alone, never another
+// name of the file.
+static DWORD deleteByName(HANDLE parent, const ListedEntry* entry)
+{
+    DWORD code = 0;
+    HANDLE file = openInFolder(parent, entry->wideName, entry->wideUnits, DELETE, ALL_SHARING,
+                               FILE_NON_DIRECTORY_FILE | FILE_DELETE_ON_CLOSE, &code);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     return code;
 }
 
-// A plain file goes by its exact name, as cheaply as the platform allows:
-// Windows then removes that name alone, never another name of the file nor
-// the target of a link put in its place.
-DWORD removeListedEntry(const char* path, const ListedEntry* entry)
+DWORD removeListedEntry(HANDLE parent, const ListedEntry* entry)
 {
     const DWORD needsHandle = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
-    if ((entry->attributes & needsHandle) == 0)
-        return DeleteFileA(path) ? 0 : GetLastError();
-    return removeThroughHandle(path, entry);
+    if ((entry->attributes & needsHandle) == 0 && !mayNameAnother(entry))
+        return deleteByName(parent, entry);
+    return removeThroughHandle(parent, entry);
 }
 
-DWORD removeHeldFolder(FolderListing* listing, const ListedEntry* entry)
+DWORD removeHeldFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry)
 {
-    return removeOpenedEntry(listing->folder, entry, isReadOnly(entry));
+    DWORD code = removeOpenedEntry(listing->folder, entry, isReadOnly(entry));
+    closeListing(listing);
+    return code == 0 ? confirmRemoved(parent, entry, isReadOnly(entry)) : code;
 }

@@ -1,6 +1,7 @@
 #include "sweep/folder_listing.h"
 
 #include "common/ansi_text.h"
+#include "sweep/open_in_folder.h"
 
 static const DWORD LISTING_SHARE = FILE_SHARE_READ | FILE_SHARE_WRITE;  // never FILE_SHARE_DELETE
 static const DWORD KIND_ATTRIBUTES = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
@@ -23,17 +24,17 @@ static DWORD readFirstBlock(FolderListing* listing)
     return code == ERROR_NO_MORE_FILES || code == ERROR_FILE_NOT_FOUND ? 0 : code;
 }
 
-static HANDLE openFolder(const char* folder, DWORD access, DWORD flags)
+static HANDLE openFolder(const char* folder)
 {
-    return CreateFileA(folder, access | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, LISTING_SHARE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    return CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, LISTING_SHARE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 DWORD openTargetFolder(FolderListing* listing, const char* folder)
 {
     listing->mayRemove = false;
     listing->blockRead = false;
-    listing->folder = openFolder(folder, 0, 0);
+    listing->folder = openFolder(folder);
     if (listing->folder == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
@@ -73,21 +74,29 @@ static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
     return isListedEntry(listing->folder, entry, &found);
 }
 
-DWORD openListedFolder(FolderListing* listing, const char* folder, const ListedEntry* entry, bool forRemoval)
+static HANDLE openSubFolder(HANDLE parent, const ListedEntry* entry, DWORD access, DWORD* code)
+{
+    return openInFolder(parent, entry->wideName, entry->wideUnits,
+                        access | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, LISTING_SHARE,
+                        FILE_OPEN_FOR_BACKUP_INTENT, code);
+}
+
+DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval)
 {
     const DWORD removal = DELETE | ((entry->attributes & FILE_ATTRIBUTE_READONLY) ? FILE_WRITE_ATTRIBUTES : 0);
+    DWORD code = 0;
     listing->blockRead = false;
     listing->mayRemove = forRemoval;
     listing->volume = entry->volume;
-    listing->folder = forRemoval ? openFolder(folder, removal, FILE_FLAG_OPEN_REPARSE_POINT) : INVALID_HANDLE_VALUE;
+    listing->folder = forRemoval ? openSubFolder(parent, entry, removal, &code) : INVALID_HANDLE_VALUE;
     if (listing->folder == INVALID_HANDLE_VALUE) {
         // Another process may hold it so that it cannot go; its entries still can.
         listing->mayRemove = false;
-        listing->folder = openFolder(folder, 0, FILE_FLAG_OPEN_REPARSE_POINT);
+        listing->folder = openSubFolder(parent, entry, 0, &code);
         if (listing->folder == INVALID_HANDLE_VALUE)
-            return GetLastError();
+            return code;
     }
-    DWORD code = readFirstBlock(listing);
+    code = readFirstBlock(listing);
     if (code == 0 && !holdsListedFolder(listing, entry))
         code = ENTRY_NOT_AS_LISTED;
     if (code != 0)
@@ -102,7 +111,9 @@ static FILETIME fileTime(LARGE_INTEGER stamp)
 
 static void takeEntry(const FolderListing* listing, const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
 {
-    entry->reachable = readListedName(listed->FileName, listed->FileNameLength / sizeof(WCHAR), entry->name);
+    entry->wideName = listed->FileName;
+    entry->wideUnits = listed->FileNameLength / sizeof(WCHAR);
+    entry->reachable = readListedName(entry->wideName, entry->wideUnits, entry->name);
     entry->nameLength = textLength(entry->name);
     entry->attributes = listed->FileAttributes;
     entry->fileId = listed->FileId;

@@ -17,6 +17,8 @@ enum {
 struct ListedEntry {
     char name[LISTED_NAME_BUFFER];  // the exact ANSI name, or its shown form when unreachable
     unsigned nameLength;
+    const WCHAR* wideName;          // the name as listed, in the listing's block
+    unsigned wideUnits;
     int reachable;                  // the name reaches exactly this entry
     DWORD attributes;
     LARGE_INTEGER fileId;
@@ -42,10 +44,11 @@ struct FolderListing {
 // Returns 0 or the code of a folder that cannot be listed.
 DWORD openTargetFolder(FolderListing* listing, const char* folder);
 
-// A sub-folder listed as entry, opened without following links. With
-// forRemoval it is also opened for its removal when it can be. Returns 0, the
-// code of a folder that cannot be listed, or ENTRY_NOT_AS_LISTED.
-DWORD openListedFolder(FolderListing* listing, const char* folder, const ListedEntry* entry, bool forRemoval);
+// A sub-folder listed as entry in the folder that parent holds, opened by
+// its name there without following links. With forRemoval it is also opened
+// for its removal when it can be. Returns 0, the code of a folder that
+// cannot be listed, or ENTRY_NOT_AS_LISTED.
+DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval);
 
 // Fills entry with the next entry of the folder; false at the end.
 bool nextListedEntry(FolderListing* listing, ListedEntry* entry);

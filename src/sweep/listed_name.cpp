@@ -1,13 +1,12 @@
 #include "sweep/listed_name.h"
 
 #include "common/ansi_text.h"
+#include "common/exact_ansi.h"
 
-// Control characters and the characters that Win32 reads as part of a path
-// or a pattern; a Unix process can put any of them into a name.
-static bool cannotStandInName(WCHAR c)
+// The characters that Win32 reads as part of a path or a pattern; a Unix
+// process can put any of them into a name.
+static bool isPathCharacter(WCHAR c)
 {
-    if (c < 0x20)
-        return true;
     for (const char* forbidden = "\\/:*?\"<>|"; *forbidden != '\0'; ++forbidden) {
         if (c == static_cast<WCHAR>(*forbidden))
             return true;
@@ -15,25 +14,9 @@ static bool cannotStandInName(WCHAR c)
     return false;
 }
 
-// The ANSI bytes of wide when they convert back to exactly wide; 0 otherwise.
-static unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned size)
+static bool cannotStandInName(WCHAR c)
 {
-    UINT codePage = ansiCodePageInUse();
-    BOOL usedDefault = FALSE;
-    bool utf8 = codePage == CP_UTF8;  // takes neither the flag nor the default-character report
-    int bytes = WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(units), ansi,
-                                    static_cast<int>(size), nullptr, utf8 ? nullptr : &usedDefault);
-    if (bytes <= 0 || usedDefault)
-        return 0;
-    WCHAR back[LISTED_NAME_UNITS];
-    int backUnits = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, ansi, bytes, back, LISTED_NAME_UNITS);
-    if (backUnits != static_cast<int>(units))
-        return 0;
-    for (unsigned i = 0; i < units; ++i) {
-        if (back[i] != wide[i])
-            return 0;
-    }
-    return static_cast<unsigned>(bytes);
+    return isControlCharacter(c) || isPathCharacter(c);
 }
 
 static WCHAR upperAscii(WCHAR c)
@@ -89,22 +72,6 @@ static bool holdsForbiddenCharacter(const WCHAR* wide, unsigned units)
     return false;
 }
 
-// One character at a time, "?" for each that cannot be shown exactly.
-static void writeShownName(const WCHAR* wide, unsigned units, char* name)
-{
-    unsigned length = 0;
-    for (unsigned i = 0; i < units;) {
-        unsigned characterUnits = IS_HIGH_SURROGATE(wide[i]) && i + 1 < units ? 2 : 1;
-        unsigned bytes = cannotStandInName(wide[i]) ? 0 : convertExactly(wide + i, characterUnits, name + length,
-                                                                         LISTED_NAME_BUFFER - 1 - length);
-        if (bytes == 0)
-            name[length++] = '?';
-        length += bytes;
-        i += characterUnits;
-    }
-    name[length] = '\0';
-}
-
 int readListedName(const WCHAR* wide, unsigned units, char* name)
 {
     if (units > LISTED_NAME_UNITS)
@@ -116,6 +83,6 @@ int readListedName(const WCHAR* wide, unsigned units, char* name)
             return !isDeviceName(wide, units) && !endsInDotOrBlank(wide, units);
         }
     }
-    writeShownName(wide, units, name);
+    writeShownText(wide, units, name, LISTED_NAME_BUFFER, isPathCharacter);
     return 0;
 }

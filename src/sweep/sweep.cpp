@@ -191,7 +191,7 @@ static void sweepSubFolder(SweepLevel* parent)
     SweepLevel level;
     DWORD code = prepareFolder(&level, parent->fullPath, 1);
     if (code == 0)
-        code = openListedFolder(&level.listing, level.folder, &parent->entry, runOptions.applyChanges);
+        code = openListedFolder(&level.listing, parent->listing.folder, &parent->entry, runOptions.applyChanges);
     if (code != 0) {
         writeFailure(parent, code);
     } else {
@@ -200,12 +200,16 @@ static void sweepSubFolder(SweepLevel* parent)
         walkHeldFolder(&level);
     }
     writeEntryLine(parent, "\nRemoving  ", true);
-    if (runOptions.applyChanges) {
-        bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
-        reportRemoval(parent, held ? removeHeldFolder(&level.listing, &parent->entry)
-                                   : removeListedEntry(parent->fullPath, &parent->entry));
+    bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
+    if (runOptions.applyChanges && held) {
+        reportRemoval(parent, removeHeldFolder(&level.listing, parent->listing.folder, &parent->entry));
+        return;
     }
+    // A listing-only handle shares no deletion: it goes first, so that a
+    // folder whose user has left meanwhile can go too.
     closeListing(&level.listing);
+    if (runOptions.applyChanges)
+        reportRemoval(parent, removeListedEntry(parent->listing.folder, &parent->entry));
 }
 
 // The entry goes: a folder is emptied and removed, a link removed, a file
@@ -233,7 +237,7 @@ static bool removeEntry(SweepLevel* level)
         return true;
     }
     if (runOptions.applyChanges)
-        reportRemoval(level, removeListedEntry(level->fullPath, &level->entry));
+        reportRemoval(level, removeListedEntry(level->listing.folder, &level->entry));
     return true;
 }
 

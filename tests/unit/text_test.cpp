@@ -11,6 +11,7 @@
 #include "common/run_records.h"
 #include "main/arguments.h"
 #include "main/command_line.h"
+#include "main/exact_arguments.h"
 #include "sweep/listed_name.h"
 #include "sweep/temporary_name.h"
 
@@ -74,30 +75,54 @@ TEST(Text, NamesFoldersLinesAndNumbers)
 
 TEST(Text, CommandLineSplitAndRead)
 {
-    setAnsiCodePage(932);
     struct {
-        std::string commandLine;
+        std::wstring commandLine;
         Words words;
     } cases[] = {
-        {"", {""}},
-        {"x.exe  /y\t/q ", {"x.exe", "/y", "/q"}},
-        {"\"C:\\A B\\x.exe\"/y", {"C:\\A B\\x.exe", "/y"}},
-        {"C:\\x\\\"a b\" c", {"C:\\x\\\"a", "b c"}},
-        {"x \"a\"\"b\" \"\" \"c d", {"x", "ab", "", "c d"}},
-        {"x \"/p:C:\\A B\\\" \"/p:C:\\A B\\\\\"", {"x", "/p:C:\\A B\" /p:C:\\A", "B\\"}},
-        {"x a\\\\b a\\\\\\\"b a\\\\\\\\\"b c\"", {"x", "a\\\\b", "a\\\"b", "a\\\\b c"}},
-        {"x \"/p:\x95\x5c\" /y", {"x", "/p:\x95\x5c", "/y"}},  // a trail byte 0x5C escapes nothing
+        {L"", {""}},
+        {L"x.exe  /y\t/q ", {"x.exe", "/y", "/q"}},
+        {L"\"C:\\A B\\x.exe\"/y", {"C:\\A B\\x.exe", "/y"}},
+        {L"C:\\x\\\"a b\" c", {"C:\\x\\\"a", "b c"}},
+        {L"x \"a\"\"b\" \"\" \"c d", {"x", "ab", "", "c d"}},
+        {L"x \"/p:C:\\A B\\\" \"/p:C:\\A B\\\\\"", {"x", "/p:C:\\A B\" /p:C:\\A", "B\\"}},
+        {L"x a\\\\b a\\\\\\\"b a\\\\\\\\\"b c\"", {"x", "a\\\\b", "a\\\"b", "a\\\\b c"}},
     };
+    setAnsiCodePage(1252);
     for (const auto& c : cases) {
-        char storage[64];
-        char* words[8];
-        int count = splitCommandLine(c.commandLine.c_str(), storage, sizeof storage, words, 8);
-        EXPECT_EQ(Words(words, words + count), c.words) << c.commandLine;
+        WCHAR storage[64];
+        WCHAR* words[8];
+        int count = splitCommandLine(c.commandLine.c_str(), storage, 64, words, 8);
+        char text[128];
+        char* arguments[8];
+        unsigned char inexact[8];
+        readExactArguments(count, words, text, sizeof text, arguments, inexact);
+        EXPECT_EQ(Words(arguments, arguments + count), c.words);
     }
-    char storage[9] = "--------";
-    char* words[3];
-    EXPECT_EQ(splitCommandLine("x abcdefghij klm n o p", storage, 8, words, 3), 2);
-    EXPECT_EQ(storage[8], '\0') << "what does not fit is dropped, never written past the storage";
+    WCHAR storage[9];
+    storage[8] = L'-';
+    WCHAR* words[3];
+    EXPECT_EQ(splitCommandLine(L"x abcdefghij klm n o p", storage, 8, words, 3), 2);
+    EXPECT_EQ(storage[8], L'-') << "what does not fit is dropped, never written past the storage";
+    EXPECT_STREQ(commandLineTail(L"\"C:\\a b\\x.exe\"  /y /q"), L"/y /q");
+
+    // Arguments are taken only in their exact spelling: no look-alike, no control character.
+    struct {
+        unsigned codePage;
+        const wchar_t* word;
+        int exact;
+        std::string text;  // exact, or shown with "?"
+    } spellings[] = {
+        {932, L"/p:\u8868", 1, "/p:" + hyou}, {932, L"/p:\u00a5x", 0, "/p:?x"}, {1252, L"/p:\u00a5x", 1, "/p:\xa5x"},
+        {1252, L"x\uff02 \uff0fa", 0, "x? ?a"}, {1252, L"\uff0fp:C:\uff3c", 0, "?p:C:?"}, {1252, L"/\u0085", 0, "/?"},
+        {1252, L"a\u007fb\u009b", 0, "a?b?"}, {1252, L"\u00e9t\u00e9", 1, "\xe9t\xe9"},
+    };
+    for (const auto& c : spellings) {
+        setAnsiCodePage(c.codePage);
+        char text[32];
+        EXPECT_EQ(readExactText(c.word, text, sizeof text), c.exact) << c.text;
+        EXPECT_EQ(text, c.text);
+    }
+    setAnsiCodePage(1252);
 
     Words held;  // the words outlive the call: the reader keeps pointers into them
     auto read = [&held](Words arguments) {
@@ -107,7 +132,7 @@ TEST(Text, CommandLineSplitAndRead)
         std::vector<char*> pointers;
         for (std::string& argument : held)
             pointers.push_back(&argument[0]);
-        return readArguments(int(pointers.size()), pointers.data());
+        return readArguments(int(pointers.size()), pointers.data(), nullptr);
     };
     read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b"});
     EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
@@ -133,9 +158,14 @@ TEST(Text, CommandLineSplitAndRead)
     }
     for (const char* bad : {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
                             "/D", "-d7", "/D:x"}) {
-        EXPECT_EQ(read({"/D:9", bad}), argumentsBadDayCount) << bad;
-        EXPECT_STREQ(badDayCountArgument(), bad);
+        EXPECT_EQ(read({"/D:9", bad}), argumentsRefused) << bad;
+        EXPECT_STREQ(refusedArgument(), bad);
     }
+    char program[] = "x", shownAsUsage[] = "/?";  // "/" and a control character, shown with "?"
+    char* pair[] = {program, shownAsUsage};
+    const unsigned char inexact[] = {0, 1};
+    EXPECT_EQ(readArguments(2, pair, inexact), argumentsRefused);
+    EXPECT_EQ(refusedArgumentKind(), refusedInexact);
     for (int length : {260, 261}) {
         read({"/p:" + std::string(length, 'a')});
         EXPECT_EQ(targetFolderTooLong(), length > 260) << length;

@@ -1,0 +1,48 @@
+#include "common/exact_ansi.h"
+
+#include "common/ansi_text.h"
+
+enum { LONGEST_EXACT_TEXT = 32768 };  // UTF-16 units: the longest command line
+
+static WCHAR roundTrip[LONGEST_EXACT_TEXT];
+
+bool isControlCharacter(WCHAR c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned size)
+{
+    if (units == 0 || units > LONGEST_EXACT_TEXT)
+        return 0;
+    UINT codePage = ansiCodePageInUse();
+    BOOL usedDefault = FALSE;
+    bool utf8 = codePage == CP_UTF8;  // takes neither the flag nor the default-character report
+    int bytes = WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(units), ansi,
+                                    static_cast<int>(size), nullptr, utf8 ? nullptr : &usedDefault);
+    if (bytes <= 0 || usedDefault)
+        return 0;
+    int backUnits = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, ansi, bytes, roundTrip, LONGEST_EXACT_TEXT);
+    if (backUnits != static_cast<int>(units))
+        return 0;
+    for (unsigned i = 0; i < units; ++i) {
+        if (roundTrip[i] != wide[i])
+            return 0;
+    }
+    return static_cast<unsigned>(bytes);
+}
+
+void writeShownText(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR))
+{
+    unsigned length = 0;
+    for (unsigned i = 0; i < units && length + 1 < size;) {
+        unsigned characterUnits = IS_HIGH_SURROGATE(wide[i]) && i + 1 < units ? 2 : 1;
+        bool shown = !isControlCharacter(wide[i]) && !(hidden != nullptr && hidden(wide[i]));
+        unsigned bytes = shown ? convertExactly(wide + i, characterUnits, text + length, size - 1 - length) : 0;
+        if (bytes == 0)
+            text[length++] = '?';
+        length += bytes;
+        i += characterUnits;
+    }
+    text[length] = '\0';
+}

@@ -1,0 +1,18 @@
+// Opens an entry by its listed name inside the folder the sweep holds, never
+// through a path that the platform resolves again from the drive root: a
+// folder renamed or replaced above it redirects nothing. The name matches
+// exactly (letter case included, never a short name), and a link is opened
+// as itself, never followed.
+#pragma once
+
+#include <windows.h>
+
+// Opens name (units UTF-16 units) in folder with access, sharing and the
+// platform's open options (FILE_OPEN_REPARSE_POINT and synchronous access
+// are always added). Returns the handle, or INVALID_HANDLE_VALUE with the
+// Win32 code in *code.
+HANDLE openInFolder(HANDLE folder, const WCHAR* name, unsigned units, DWORD access, DWORD sharing, DWORD options,
+                    DWORD* code);
+
+// The file system's index of what handle reaches; 0 when it cannot be had.
+LONGLONG fileIndexOf(HANDLE handle);
