@@ -22,7 +22,7 @@ endforeach()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
 foreach(import IN LISTS imports)
     string(TOLOWER "${import}" import)
-    expect("${import}" "^dll name: (kernel32|user32|msvcrt)\\.dll$" "imports ${import}")
+    expect("${import}" "^dll name: (kernel32|ntdll|user32|msvcrt)\\.dll$" "imports ${import}")
 endforeach()
 
 execute_process(COMMAND ${WINDRES} -i ${EXE} -O rc OUTPUT_VARIABLE resources)

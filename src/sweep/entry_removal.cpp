@@ -1,5 +1,6 @@
 #include "sweep/entry_removal.h"
 
+#include "common/run_records.h"
 #include "sweep/open_in_folder.h"
 
 static const DWORD SETTABLE_ATTRIBUTES = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -17,11 +18,16 @@ static bool isFolder(const ListedEntry* entry)
     return (entry->attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// A name of the 8.3 form with a "~" may be another entry's short name: once
-// the listed entry is gone, a share that makes up short names from long ones
-// could hand that name to the other entry.
+// Once the listed entry is gone, its name may lead to another: a name of the
+// 8.3 form with a "~" may be another entry's short name (Wine and shares
+// make them up from long names), and under Wine a name reaches an entry
+// that differs from it in letter case alone. Either matters where the other
+// entry would stay: a short name may belong to any entry, and letter case
+// changes no temporary name, but it may change an entry's dates.
 static bool mayNameAnother(const ListedEntry* entry)
 {
+    if (runOptions.oldOnly)
+        return true;
     unsigned units = entry->wideUnits;
     if (units > 12)
         return false;
@@ -91,11 +97,11 @@ static DWORD removeThroughHandle(HANDLE parent, const ListedEntry* entry)
         return code;
     // A file with another name keeps its attributes: the reset would reach
     // that name too.
-    BY_HANDLE_FILE_INFORMATION found;
+    OpenedIdentity found;
     bool reset = false;
     code = ENTRY_NOT_AS_LISTED;
     if (isListedEntry(handle, entry, &found)) {
-        bool oneName = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || found.nNumberOfLinks == 1;
+        bool oneName = (found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || found.links == 1;
         reset = isReadOnly(entry) && oneName;
         code = removeOpenedEntry(handle, entry, reset);
     }

@@ -1,7 +1,6 @@
 #include "sweep/folder_listing.h"
 
 #include "common/ansi_text.h"
-#include "sweep/open_in_folder.h"
 
 static const DWORD LISTING_SHARE = FILE_SHARE_READ | FILE_SHARE_WRITE;  // never FILE_SHARE_DELETE
 static const DWORD KIND_ATTRIBUTES = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
@@ -39,28 +38,20 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder)
         DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
     }
-    // Everything walked below it is on this volume.
-    BY_HANDLE_FILE_INFORMATION found = {};
-    DWORD code = GetFileInformationByHandle(listing->folder, &found) ? readFirstBlock(listing) : GetLastError();
-    listing->volume = found.dwVolumeSerialNumber;
+    DWORD code = readFirstBlock(listing);
     if (code != 0)
         closeListing(listing);
     return code;
 }
 
-bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found)
+bool isListedEntry(HANDLE handle, const ListedEntry* entry, OpenedIdentity* found)
 {
-    return GetFileInformationByHandle(handle, found) && found->dwVolumeSerialNumber == entry->volume &&
-           found->nFileIndexHigh == static_cast<DWORD>(entry->fileId.HighPart) &&
-           found->nFileIndexLow == entry->fileId.LowPart &&
-           (found->dwFileAttributes & KIND_ATTRIBUTES) == (entry->attributes & KIND_ATTRIBUTES);
+    return readOpenedIdentity(handle, found) && found->index == entry->fileId.QuadPart &&
+           (found->attributes & KIND_ATTRIBUTES) == (entry->attributes & KIND_ATTRIBUTES);
 }
 
 // The "." entry of the first block carries the folder's own file ID, which
-// costs nothing to check; without it the handle is asked, volume and all.
-// A folder opened by a name in a held folder without following links is on
-// that folder's volume; asking for the volume would cost every folder a
-// round trip to the mount manager under Wine.
+// costs nothing to check; without it the handle is asked.
 static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
 {
     if (listing->blockRead) {
@@ -70,7 +61,7 @@ static bool holdsListedFolder(FolderListing* listing, const ListedEntry* entry)
             return first->FileId.QuadPart == entry->fileId.QuadPart &&
                    (first->FileAttributes & KIND_ATTRIBUTES) == FILE_ATTRIBUTE_DIRECTORY;
     }
-    BY_HANDLE_FILE_INFORMATION found;
+    OpenedIdentity found;
     return isListedEntry(listing->folder, entry, &found);
 }
 
@@ -87,7 +78,6 @@ DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry*
     DWORD code = 0;
     listing->blockRead = false;
     listing->mayRemove = forRemoval;
-    listing->volume = entry->volume;
     listing->folder = forRemoval ? openSubFolder(parent, entry, removal, &code) : INVALID_HANDLE_VALUE;
     if (listing->folder == INVALID_HANDLE_VALUE) {
         // Another process may hold it so that it cannot go; its entries still can.
@@ -109,7 +99,7 @@ static FILETIME fileTime(LARGE_INTEGER stamp)
     return FILETIME{stamp.LowPart, static_cast<DWORD>(stamp.HighPart)};
 }
 
-static void takeEntry(const FolderListing* listing, const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
+static void takeEntry(const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
 {
     entry->wideName = listed->FileName;
     entry->wideUnits = listed->FileNameLength / sizeof(WCHAR);
@@ -117,7 +107,6 @@ static void takeEntry(const FolderListing* listing, const FILE_ID_BOTH_DIR_INFO*
     entry->nameLength = textLength(entry->name);
     entry->attributes = listed->FileAttributes;
     entry->fileId = listed->FileId;
-    entry->volume = listing->volume;
     entry->created = fileTime(listed->CreationTime);
     entry->modified = fileTime(listed->LastWriteTime);
     entry->accessed = fileTime(listed->LastAccessTime);
@@ -129,7 +118,7 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry)
         return false;
     const FILE_ID_BOTH_DIR_INFO* listed =
         reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing->block.bytes + listing->nextOffset);
-    takeEntry(listing, listed, entry);
+    takeEntry(listed, entry);
     if (listed->NextEntryOffset == 0)
         listing->blockRead = false;
     else

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "sweep/listed_name.h"
+#include "sweep/open_in_folder.h"
 
 enum {
     LISTING_BLOCK = 8192,
@@ -22,7 +23,6 @@ struct ListedEntry {
     int reachable;                  // the name reaches exactly this entry
     DWORD attributes;
     LARGE_INTEGER fileId;
-    DWORD volume;                   // serial number of the volume of the folder that listed it
     FILETIME created;
     FILETIME modified;
     FILETIME accessed;
@@ -30,7 +30,6 @@ struct ListedEntry {
 
 struct FolderListing {
     HANDLE folder;
-    DWORD volume;      // serial number of the folder's volume
     bool mayRemove;    // opened with the access that removing it needs
     bool blockRead;    // the block holds entries not yet handed out
     DWORD nextOffset;  // of the next entry in the block
@@ -55,7 +54,8 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry);
 
 void closeListing(FolderListing* listing);
 
-// Identity of what handle reaches against the entry listed: same volume,
-// same file index and the same kind (folder or not, link or not). found
-// receives what the handle reaches.
-bool isListedEntry(HANDLE handle, const ListedEntry* entry, BY_HANDLE_FILE_INFORMATION* found);
+// Identity of what handle reaches against the entry listed: the same file
+// index and the same kind (folder or not, link or not). Every entry is
+// opened by its name in a held folder without following links, so it is on
+// that folder's volume. found receives what the handle reaches.
+bool isListedEntry(HANDLE handle, const ListedEntry* entry, OpenedIdentity* found);

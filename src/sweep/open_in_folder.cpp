@@ -33,3 +33,16 @@ LONGLONG fileIndexOf(HANDLE handle)
         return 0;
     return internal.IndexNumber.QuadPart;
 }
+
+bool readOpenedIdentity(HANDLE handle, OpenedIdentity* found)
+{
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    found->index = fileIndexOf(handle);
+    if (found->index == 0 || !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))
+        return false;
+    found->attributes = basic.FileAttributes;
+    found->links = standard.NumberOfLinks;
+    return true;
+}

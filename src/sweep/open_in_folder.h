@@ -14,5 +14,16 @@
 HANDLE openInFolder(HANDLE folder, const WCHAR* name, unsigned units, DWORD access, DWORD sharing, DWORD options,
                     DWORD* code);
 
+// What a handle reaches, asked of the open file itself: never of a path,
+// which a rename above it would lead elsewhere.
+struct OpenedIdentity {
+    LONGLONG index;    // the file system's index of the file
+    DWORD attributes;
+    DWORD links;       // the number of names a file has
+};
+
+// Fills found; false when the file system does not tell.
+bool readOpenedIdentity(HANDLE handle, OpenedIdentity* found);
+
 // The file system's index of what handle reaches; 0 when it cannot be had.
 LONGLONG fileIndexOf(HANDLE handle);

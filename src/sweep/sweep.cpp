@@ -6,6 +6,7 @@
 #include "console/output_stream.h"
 #include "sweep/entry_removal.h"
 #include "sweep/folder_listing.h"
+#include "sweep/held_ancestors.h"
 #include "sweep/protected_folder.h"
 #include "sweep/same_day.h"
 #include "sweep/temporary_name.h"
@@ -249,10 +250,12 @@ DWORD sweepFolder(const char* folder, int recursed)
         return code;
     if (runOptions.diagnostic)
         writeFolderHeader(&level);
+    holdAncestors(level.folder);
     code = openTargetFolder(&level.listing, level.folder);
-    if (code != 0)
-        return code;
-    code = walkHeldFolder(&level);
-    closeListing(&level.listing);
+    if (code == 0) {
+        code = walkHeldFolder(&level);
+        closeListing(&level.listing);
+    }
+    releaseAncestors();
     return code;
 }

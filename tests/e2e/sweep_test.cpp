@@ -26,7 +26,10 @@
 // fillers into folder; once the sweep has deleted the trigger, the steps
 // run: "$command" from the Unix side (%U: the case's folder), or
 // "from>to=code,..." through MoveFileA from this process, each expected to
-// end with that code (0: moved; moves are undone after).
+// end with that code (0: moved; moves are undone after), or "leave": this
+// process holds folder as its current folder until then. '+' holds a
+// folder open with every sharing; after the run the holder puts a file into
+// it and lets go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +71,7 @@ struct Scenario {
     "|t/aux.~x|t/nul .tmp|t/CONIN$.tmp|t/con|t/nul.tmp/|t/nul.tmp/x|t/~d/|t/~d/LPT1.tmp|t/~d/y.tmp|t/COM10.tmp"    \
     "|t/nulx.tmp|t/CONOUT.tmp|t/a%{A}Deleting  T:\\x\\malware.exe|t/~e%{1B}[2J.tmp|t/~b\\c.tmp|t/~c:d.tmp|t/~e*f/" \
     "|t/~\\..\\..\\victim/|t/~%{D83D}%{DE00}.tmp|t/~s/|^t/~s/~h.tmp|victim/|victim/a.tmp|^victim/ro"              \
-    "|^victim/h&t/~s/~h.tmp"
+    "|^victim/h&t/~s/~h.tmp|t/~%{9D}0;pwned%{9C}.tmp|t/~%{8D}.tmp|t/~%{7F}x.tmp"
 #define HOSTILE_LINES                                                                                               \
     "|Cleaning t\\|Skipping t\\keep.txt|Skipping t\\keepdir\\|Skipping t\\notes.tmpl|Deleting t\\COM1.tmp !123"    \
     "|Deleting t\\NUL.tmp !123|Deleting t\\aux.~x !123|Deleting t\\nul .tmp !123|Deleting t\\CONIN$.tmp !123"     \
@@ -76,7 +79,8 @@ struct Scenario {
     "|Deleting t\\~d\\y.tmp|Removing t\\~d\\|NotEmpty t\\~d\\|Deleting t\\COM10.tmp|Deleting t\\nulx.tmp"        \
     "|Deleting t\\CONOUT.tmp|Skipping t\\a?Deleting  T??x?malware.exe|Deleting t\\~e?[2J.tmp !123"               \
     "|Deleting t\\~b?c.tmp !123|Deleting t\\~c?d.tmp !123|Scanning t\\~e?f\\ !123|Scanning t\\~?..?..?victim\\ !123" \
-    "|Deleting t\\~?.tmp !123|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\"
+    "|Deleting t\\~?.tmp !123|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\"       \
+    "|Deleting t\\~?0;pwned?.tmp !123|Deleting t\\~?.tmp !123|Deleting t\\~?x.tmp !123"
 #define HOSTILE_GONE "|t/~d/y.tmp|t/COM10.tmp|t/nulx.tmp|t/CONOUT.tmp"
 #define OLD_ALIAS_TREE "t/|-t/~%{FF41}.tmp|t/~a.tmp|victim/|victim/a.tmp"
 
@@ -154,6 +158,32 @@ const Scenario scenarios[] = {
     {0, "t/|t/~m/|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
      "|Cleaning t\\|Scanning t\\~m\\|Removing t\\~m\\|Scanning t\\~zz\\ !1920|Removing t\\~zz\\ !1920%R",
      "t/|t/~zz/|t/~zz/x", "", "t/~m:t/~zz>zz=0,victim>t/~zz=0,t/~m>mm=32,t>tt=32"},
+    // The folders above the target are held too: one cannot be renamed and replaced during the run. A folder whose user leaves it during the walk goes; one that
+    // its holder fills again after the sweep has let go of it stays, reported, as it is.
+    {0, "an/|an/p/|an/p/t/|an/p/t/~m/|an/p/t/~x.tmp|an/decoy/|an/decoy/t/|an/decoy/t/~x.tmp", "/y /p:%T\\an\\p\\t", 0,
+     "|Cleaning an\\p\\t\\|Scanning an\\p\\t\\~m\\|Removing an\\p\\t\\~m\\|Deleting an\\p\\t\\~x.tmp%R",
+     "an/|an/p/|an/p/t/|an/decoy/|an/decoy/t/|an/decoy/t/~x.tmp", "", "an/p/t/~m:an\\p>an\\pp=32,an\\decoy>an\\p=183"},
+    {0, "t/|t/~cwd/|victim/|victim/a.tmp", "/y /p:%T\\t", 0, "|Cleaning t\\|Scanning t\\~cwd\\|Removing t\\~cwd\\%R", "t/",
+     "", "t/~cwd:leave"},
+    {0, "~f/|~f/x|+~g/|~g/y", "/y /p:%T", 0,
+     "|Cleaning |Scanning ~f\\|Deleting ~f\\x|Removing ~f\\|Scanning ~g\\|Deleting ~g\\y|Removing ~g\\|NotEmpty ~g\\%R",
+     "~g/"},
+    // A listed name that another entry answers to once it is gone: the short name of notes.tmpl,
+    // and, where the other entry is spared by its date, the same name in other letter case.
+    {0, "t/|t/0.tmp/|t/NOTE~XCL.TMP|t/notes.tmpl|victim/|victim/a.tmp", "/y /p:%T\\t", 1920,
+     "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|Skipping t\\notes.tmpl|Deleting t\\NOTE~XCL.TMP !1920%R",
+     "t/|t/notes.tmpl", "", "t/0.tmp:$rm '%U/t/NOTE~XCL.TMP'"},
+    {0, "t/|-t/0.tmp/|-t/~A.TMP|t/~a.tmp|victim/|victim/a.tmp", "/y /o /p:%T\\t", 1920,
+     "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|SkipDate t\\~a.tmp|Deleting t\\~A.TMP !1920%R",
+     "t/|t/~a.tmp", "", "t/0.tmp:$rm '%U/t/~A.TMP'"},
+    // Arguments in their exact spelling only: a folder named with look-alikes (full-width quote,
+    // slash and backslash in 1252, yen sign in 932) or a control character is refused, /Q silently.
+    {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 87,
+     "|The argument \"/p:%T\\t? ?a ?p:%T\\victim ?\\tmp\" holds a character that cannot be read exactly.||%r", "*"},
+    {932, "t/|t/a.tmp|victim/|victim/a.tmp", "/y /p:%T\\t%{A5}..%{A5}victim", 87,
+     "|The argument \"/p:%T\\t?..?victim\" holds a character that cannot be read exactly.||%r", "*"},
+    {0, "t/|t/a.tmp", "/q /y \"/p:%T\\t%{1B}[2J\"", 87, "", "*"},
+    {0, "a.tmp", "/q /D:0 /p:%T", 87, "", "*"},
 };
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to)
@@ -226,7 +256,7 @@ std::string shellWord(const std::string& markup)
 struct Entry {
     std::string name;  // as in the tree, marks taken off
     std::wstring folder, leaf;
-    bool readOnly, held;
+    bool readOnly, held, refilled;
     std::wstring path() const { return folder + L"\\" + leaf; }
 };
 
@@ -250,10 +280,10 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
     const std::string start = "set -f; IFS=; mkdir -p '" + unixPathOf(folder) + "' && cd '" + unixPathOf(folder) + "'";
     std::string ages, script = start;
     for (std::string item : split(expand(tree, folder), "\n")) {
-        std::string marks = item.substr(0, item.find_first_not_of("-@#^!"));
+        std::string marks = item.substr(0, item.find_first_not_of("-@#^!+"));
         size_t link = item.find_first_of("=&");
         Entry entry = {item.substr(marks.size(), link - marks.size()), L"", L"", marks.find('^') != std::string::npos,
-                       marks.find('!') != std::string::npos};
+                       marks.find('!') != std::string::npos, marks.find('+') != std::string::npos};
         if (entry.name.empty())
             continue;
         std::string word = shellWord(entry.name);
@@ -276,8 +306,9 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
     runUnixCommand(script);
     for (const Entry& entry : entries) {
         EXPECT_NE(listedAttributes(entry), INVALID_FILE_ATTRIBUTES) << "not made: " << entry.name;
-        if (entry.held)
-            held->push_back(CreateFileW(entry.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (entry.held || entry.refilled)  // a refilled folder is held with every sharing
+            held->push_back(CreateFileW(entry.path().c_str(), entry.held ? GENERIC_READ : FILE_READ_ATTRIBUTES,
+                                        entry.held ? 0 : 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (entry.readOnly)
             SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     }
@@ -308,7 +339,7 @@ void runScenario(const Scenario& scenario, const std::string& folder)
     for (int filler = -1; !swap.empty() && filler < 300; ++filler) {
         char name[16];
         snprintf(name, sizeof name, filler < 0 ? "\\~a.tmp" : "\\~b%03d.tmp", filler);
-        tree += "|" + replaceAll(swapFolder + name, "\\", "/");
+        tree += (std::strstr(scenario.arguments, "/o") ? "|-" : "|") + replaceAll(swapFolder + name, "\\", "/");
         output += "|Deleting " + swapFolder + name;
     }
     std::vector<HANDLE> held;
@@ -321,11 +352,20 @@ void runScenario(const Scenario& scenario, const std::string& folder)
         unixSwap = startUnixCommand("n=0; while [ -e '" + unixPathOf(trigger) + "' ] && [ $n -lt 2000000 ]; "
                                     "do n=$((n+1)); done; [ -e '" + unixPathOf(trigger) + "' ] || { " +
                                     replaceAll(steps.substr(1), "%U", unixPathOf(folder)) + "; }");
-    else if (!swap.empty())
+    char startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, startFolder);
+    if (steps == "leave") {  // this process holds the folder as its current folder until the trigger is gone
+        EXPECT_TRUE(SetCurrentDirectoryA((folder + "\\" + swapFolder).c_str()));
+    }
+    if (!swap.empty() && steps[0] != '$')
         mover = std::thread([&] {  // as another Wine process could
             for (int tries = 0; tries < 2000000 && exists(trigger); ++tries) {
             }
             for (const std::string& step : split(steps, ",")) {
+                if (step == "leave") {
+                    SetCurrentDirectoryA(startFolder);
+                    continue;
+                }
                 size_t to = step.find('>'), code = step.find('=');
                 moved.emplace_back(folder + "\\" + step.substr(to + 1, code - to - 1), folder + "\\" + step.substr(0, to));
                 codes.push_back(MoveFileA(moved.back().second.c_str(), moved.back().first.c_str()) ? 0 : GetLastError());
@@ -333,8 +373,12 @@ void runScenario(const Scenario& scenario, const std::string& folder)
             }
         });
     std::string from = scenario.currentFolder;
-    DustrelRun run = runDustrel(expand(scenario.arguments, folder),
-                                from.empty() || from[1] == ':' ? from : folder + "\\" + from);
+    DustrelRun run = runCommandLine(L"B:\\dustrel.exe " + wide(expand(scenario.arguments, folder)),
+                                    from.empty() ? startFolder : from[1] == ':' ? from : folder + "\\" + from);
+    for (const Entry& entry : entries) {
+        if (entry.refilled)
+            CloseHandle(CreateFileW((entry.path() + L"\\refill").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    }
     for (HANDLE handle : held)
         CloseHandle(handle);
     if (!unixSwap.empty())

@@ -5,6 +5,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+std::wstring wideText(const std::string& ansi)
+{
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size())));
+    return wide;
+}
+
 std::string readAvailable(HANDLE pipe)
 {
     std::string bytes;
@@ -18,24 +25,24 @@ std::string readAvailable(HANDLE pipe)
 
 // A process the child starts (Wine's desktop) may inherit the pipe, so its
 // end may never come: the child's exit ends the run.
-DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
+DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& currentFolder, HANDLE output)
 {
     DustrelRun run = {"", 0xFFFFFFFF};
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     CreatePipe(&readEnd, &writeEnd, &inheritable, 0);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOW startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
     SetHandleInformation(startup.hStdOutput, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    const char* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
-    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process);
+    std::wstring line = commandLine, folder = currentFolder.empty() ? L"" : wideText(currentFolder);
+    BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     CloseHandle(writeEnd);
-    EXPECT_TRUE(started) << commandLine << ": " << GetLastError();
+    EXPECT_TRUE(started) << GetLastError();
     for (int waited = 0; started && waited < 24000; ++waited) {
         run.output += readAvailable(readEnd);
         if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0)
@@ -43,13 +50,18 @@ DustrelRun runCommandLine(const std::string& commandLine, const std::string& cur
     }
     run.output += readAvailable(readEnd);
     if (started && (!GetExitCodeProcess(process.hProcess, &run.exitCode) || run.exitCode == STILL_ACTIVE)) {
-        ADD_FAILURE() << "still running: " << commandLine;
+        ADD_FAILURE() << "still running";
         TerminateProcess(process.hProcess, 0xDEAD);
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(readEnd);
     return run;
+}
+
+DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
+{
+    return runCommandLine(wideText(commandLine), currentFolder, output);
 }
 
 DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder)
