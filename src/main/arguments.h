@@ -1,16 +1,32 @@
 #pragma once
 
 enum ArgumentsOutcome {
-    argumentsRead,         // the run goes on
-    argumentsAskUsage,     // "/?" or "-?" was met: show the usage screen
-    argumentsBadDayCount,  // a "/D" value is no number of days from 1 to 3650
+    argumentsRead,      // the run goes on
+    argumentsAskUsage,  // "/?" or "-?" was met: show the usage screen
+    argumentsRefused,   // an argument was refused: see refusedArgument
+};
+
+// What is wrong with a refused argument.
+enum RefusalKind {
+    refusalDayCount,     // a "/D" value is no number of days from 1 to 3650
+    refusalFolderOption, // begins "/P" but is no "/P:" with a folder
+    refusalLogOption,    // begins "/LOG" but is no "/LOG:" with a file
+};
+
+struct ArgumentsRefusal {
+    const char* argument;  // the first refused argument on the command line
+    RefusalKind kind;
 };
 
 // Reads arguments 1 to count - 1 into runOptions and targetFolder.
 ArgumentsOutcome readArguments(int count, char** arguments);
 
-// True when the last "/p:" value was longer than a folder path can be.
+// True when the last "/p:" value was longer than a folder path can be, in
+// normal form.
 bool targetFolderTooLong();
 
-// The first "/D" argument whose value was no number of days, or nullptr.
-const char* badDayCountArgument();
+// The first refused argument, when readArguments returned argumentsRefused.
+const ArgumentsRefusal* refusedArgument();
+
+// The file of the last "/LOG:" argument, or nullptr.
+const char* logFileArgument();

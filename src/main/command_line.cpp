@@ -95,6 +95,16 @@ const char* readArgument(WordWriter* writer, const char* input)
 
 } // namespace
 
+const char* commandLineTail(const char* commandLine)
+{
+    char scratch[1];
+    WordWriter nowhere = {scratch, sizeof scratch, 0};
+    const char* input = readProgramPath(&nowhere, commandLine);
+    while (isBlank(*input))
+        ++input;
+    return input;
+}
+
 int splitCommandLine(const char* commandLine, char* storage, unsigned storageSize, char** words, int maxWords)
 {
     WordWriter writer = {storage, storageSize, 0};

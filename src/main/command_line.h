@@ -9,3 +9,6 @@
 // and points words[i] at each; returns the number of words (at least 1).
 // Text that does not fit storage or maxWords is dropped.
 int splitCommandLine(const char* commandLine, char* storage, unsigned storageSize, char** words, int maxWords);
+
+// The command line after the program path and the blanks after it, as it came.
+const char* commandLineTail(const char* commandLine);

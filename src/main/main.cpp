@@ -20,8 +20,9 @@ int main()
 {
     setAnsiCodePage(GetACP());
     openConsoleStream(GetStdHandle(STD_OUTPUT_HANDLE));
-    int count = splitCommandLine(GetCommandLineA(), wordStorage, sizeof wordStorage, words, MAX_WORDS);
-    DWORD code = runDustrel(count, words);
+    const char* commandLine = GetCommandLineA();
+    int count = splitCommandLine(commandLine, wordStorage, sizeof wordStorage, words, MAX_WORDS);
+    DWORD code = runDustrel(count, words, commandLineTail(commandLine));
     closeConsoleStream();
     return static_cast<int>(code);
 }

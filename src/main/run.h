@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-// The whole run above the sweep: reads the arguments, finds the Windows,
-// System and target folders, asks for confirmation, sweeps, reports.
-// Returns the exit code.
-DWORD runDustrel(int count, char** arguments);
+// The whole run above the sweep: reads the arguments, opens the log, finds
+// the Windows, System and target folders, asks for confirmation, sweeps,
+// reports. commandTail is the command line after the program path, for the
+// log. Returns the exit code.
+DWORD runDustrel(int count, char** arguments, const char* commandTail);

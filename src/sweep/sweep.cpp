@@ -26,6 +26,7 @@ struct SweepLevel {
     FolderListing listing;
     DWORD result;
     int recursed;
+    bool keeps;  // something in the folder is known to stay, so the folder stays too
 };
 
 static bool removeEntry(SweepLevel* level);
@@ -62,6 +63,8 @@ static void writeEntryLine(SweepLevel* level, const char* word, bool withBacksla
 
 static void writeFailure(SweepLevel* level, DWORD code)
 {
+    countFailure(code);
+    level->keeps = true;
     TextBuilder line;
     startText(&line, level->message, MESSAGE_BUFFER);
     appendText(&line, " ** Failed, error ");
@@ -112,16 +115,29 @@ static void writeBracketedLine(SweepLevel* level, const char* text, const char* 
     emit(level->message, 0);
 }
 
+// Counts the entry as gone, or as going under a dry run.
+static void countRemoval(SweepLevel* level)
+{
+    if (isFolderEntry(level)) {
+        ++runTotals.foldersRemoved;
+    } else {
+        ++runTotals.filesDeleted;
+        runTotals.bytesFreed += level->entry.size;
+    }
+}
+
 // Reports the outcome of removing the entry; a folder that still holds
 // something is not a failure.
 static void reportRemoval(SweepLevel* level, DWORD code)
 {
-    if (code == 0)
-        return;
-    if (isFolderEntry(level) && code == ERROR_DIR_NOT_EMPTY)
+    if (code == 0) {
+        countRemoval(level);
+    } else if (isFolderEntry(level) && code == ERROR_DIR_NOT_EMPTY) {
+        level->keeps = true;
         writeEntryLine(level, "\nNotEmpty  ", true);
-    else
+    } else {
         failEntry(level, code);
+    }
 }
 
 // Copies folder in normal form; 0 or 206.
@@ -129,6 +145,7 @@ static DWORD prepareFolder(SweepLevel* level, const char* folder, int recursed)
 {
     level->recursed = recursed;
     level->result = 0;
+    level->keeps = false;
     level->listing.folder = INVALID_HANDLE_VALUE;
     if (!copyWhole(level->folder, PATH_BUFFER, folder) || !normalizeFolder(level->folder))
         return ERROR_FILENAME_EXCED_RANGE;
@@ -148,6 +165,13 @@ static void placeFullPath(SweepLevel* level)
         level->fullPath[level->folderLength] = '\0';
 }
 
+// The log this run writes, wherever it lies in the tree.
+static bool isRunLog(const SweepLevel* level)
+{
+    return runLog.open && !isFolderEntry(level) && level->entry.volume == runLog.volume &&
+           static_cast<ULONGLONG>(level->entry.fileId.QuadPart) == runLog.fileId;
+}
+
 // Handles the entry just listed. Returns false when the walk must stop.
 static bool handleEntry(SweepLevel* level)
 {
@@ -155,10 +179,14 @@ static bool handleEntry(SweepLevel* level)
     if (isDotEntry(name))
         return true;
     placeFullPath(level);
-    if (!level->recursed && !isTemporaryName(name)) {
+    if (isRunLog(level) || (!level->recursed && !isTemporaryName(name))) {
+        ++runTotals.skipped;
+        level->keeps = true;
         writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
     } else if (runOptions.oldOnly &&
                sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
+        ++runTotals.spared;
+        level->keeps = true;
         writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
         return true;
     } else if (!removeEntry(level)) {
@@ -173,6 +201,8 @@ static DWORD walkHeldFolder(SweepLevel* level)
 {
     if (runOptions.allFiles && isProtectedFolder(level->folder)) {
         writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
+        countFailure(ERROR_ACCESS_DENIED);
+        level->keeps = true;
         return ERROR_ACCESS_DENIED;
     }
     while (nextListedEntry(&level->listing, &level->entry)) {
@@ -204,7 +234,11 @@ static void sweepSubFolder(SweepLevel* parent)
         bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
         reportRemoval(parent, held ? removeHeldFolder(&level.listing, &parent->entry)
                                    : removeListedEntry(parent->fullPath, &parent->entry));
+    } else if (code == 0 && !level.keeps) {
+        countRemoval(parent);  // a real run would end NotEmpty where something stays
     }
+    if (code != 0 || level.keeps)
+        parent->keeps = true;
     closeListing(&level.listing);
 }
 
@@ -226,6 +260,7 @@ static bool removeEntry(SweepLevel* level)
     if (folder && !link) {
         if (runOptions.allFiles && level->pathLength < SHORTEST_SUBFOLDER_PATH) {
             writeBracketedLine(level, "\nFailed with an internal error.  Invalid path: [", level->fullPath);
+            countFailure(ERROR_INVALID_DATA);
             level->result = ERROR_INVALID_DATA;
             return false;
         }
@@ -234,6 +269,8 @@ static bool removeEntry(SweepLevel* level)
     }
     if (runOptions.applyChanges)
         reportRemoval(level, removeListedEntry(level->fullPath, &level->entry));
+    else
+        countRemoval(level);
     return true;
 }
 
@@ -241,13 +278,14 @@ DWORD sweepFolder(const char* folder, int recursed)
 {
     SweepLevel level;
     DWORD code = prepareFolder(&level, folder, recursed);
-    if (code != 0)
-        return code;
-    if (runOptions.diagnostic)
+    if (code == 0 && runOptions.diagnostic)
         writeFolderHeader(&level);
-    code = openTargetFolder(&level.listing, level.folder);
-    if (code != 0)
+    if (code == 0)
+        code = openTargetFolder(&level.listing, level.folder);
+    if (code != 0) {
+        countFailure(code);  // the final report says why
         return code;
+    }
     code = walkHeldFolder(&level);
     closeListing(&level.listing);
     return code;
