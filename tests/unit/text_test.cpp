@@ -109,16 +109,18 @@ TEST(Text, CommandLineSplitAndRead)
             pointers.push_back(&argument[0]);
         return readArguments(int(pointers.size()), pointers.data());
     };
-    read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b"});
+    read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b", "/log:a", "-LOG:b"});
     EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
-                runOptions.diagnostic && !runOptions.applyChanges);
-    EXPECT_STREQ(targetFolder, "D:\\b") << "the last folder counts";
-    for (const char* other : {"/yes", "y", "/p", "/duskhawk", "\\DuskHawk", "//y", "/??"}) {
+                runOptions.diagnostic && !runOptions.applyChanges && !runOptions.listOnly);
+    EXPECT_STREQ(targetFolder, "D:\\b\\") << "the last folder counts";
+    EXPECT_STREQ(logFileArgument(), "b") << "the last log counts";
+    read({"-l", "/DuskHawk"});
+    EXPECT_TRUE(runOptions.listOnly && !runOptions.applyChanges && !runOptions.diagnostic && runOptions.confirm);
+    for (const char* other : {"/yes", "y", "/duskhawk", "\\DuskHawk", "//y", "/??", "/LO", "/Lx", "p:x", "/"}) {
         EXPECT_EQ(read({other}), argumentsRead);
-        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && targetFolder[0] == '\0') << other;
+        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && !runOptions.listOnly && targetFolder[0] == '\0' &&
+                    logFileArgument() == nullptr) << other;
     }
-    read({"/p:C:\\a", "/p:"});
-    EXPECT_STREQ(targetFolder, "") << "an empty /p: means TEMP again";
     // /D:n: the longest period holds; any value but 1 to 3650 in decimal digits refuses the run.
     struct {
         Words arguments;
@@ -131,17 +133,41 @@ TEST(Text, CommandLineSplitAndRead)
         EXPECT_EQ(runOptions.spareDays, c.spareDays) << c.arguments[0];
         EXPECT_EQ(runOptions.oldOnly, c.spareDays != 0) << c.arguments[0];
     }
-    for (const char* bad : {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
-                            "/D", "-d7", "/D:x"}) {
-        EXPECT_EQ(read({"/D:9", bad}), argumentsBadDayCount) << bad;
-        EXPECT_STREQ(badDayCountArgument(), bad);
+    // Slips are refused, the first on the command line named; /? still wins.
+    struct {
+        RefusalKind kind;
+        Words bad;
+    } refusals[] = {
+        {refusalDayCount, {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
+                           "/D", "-d7", "/D:x"}},
+        {refusalFolderOption, {"/P", "/Pause", "/P=D:\\x", "/PD:\\x", "-p:", "/p: ", "/P:\t ", "/p;x"}},
+        {refusalLogOption, {"/LOG", "/log: ", "-Log:", "/LOGFILE:x", "/log=x"}},
+    };
+    for (const auto& c : refusals) {
+        for (const std::string& bad : c.bad) {
+            EXPECT_EQ(read({"/D:9", "/p:x", bad, "/p", "/D:0", "/log"}), argumentsRefused) << bad;
+            EXPECT_EQ(refusedArgument()->argument, held[3]) << bad;
+            EXPECT_EQ(refusedArgument()->kind, c.kind) << bad;
+            EXPECT_EQ(read({bad, "/y", "-?"}), argumentsAskUsage) << bad;
+        }
     }
-    for (int length : {260, 261}) {
-        read({"/p:" + std::string(length, 'a')});
-        EXPECT_EQ(targetFolderTooLong(), length > 260) << length;
+    // A folder counts by its normal form: 259 characters and any trailing backslashes fit.
+    for (int length : {259, 260}) {
+        read({"/p:" + std::string(length, 'a') + "\\\\\\"});
+        EXPECT_EQ(targetFolderTooLong(), length > 259) << length;
+        EXPECT_EQ(std::string(targetFolder), length > 259 ? "" : std::string(length, 'a') + "\\") << length;
     }
     read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});
     EXPECT_FALSE(targetFolderTooLong());
+    setAnsiCodePage(932);
+    read({"/p:C:\\" + hyou + "\\\\"});
+    EXPECT_EQ(targetFolder, "C:\\" + hyou + "\\") << "a trail byte 0x5C is no trailing backslash";
+
+    // The log's record takes the command line after the program path as it came.
+    for (const auto& c : {Words{"x.exe /y  /log:a", "/y  /log:a"}, Words{"\"C:\\A B\\x\" \t /y \"/p:a b\"", "/y \"/p:a b\""},
+                          Words{"x", ""}, Words{"\"x y", ""}}) {
+        EXPECT_STREQ(commandLineTail(c[0].c_str()), c[1].c_str()) << c[0];
+    }
 }
 
 } // namespace
