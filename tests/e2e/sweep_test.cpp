@@ -139,11 +139,11 @@ const Scenario scenarios[] = {
     {0, "a/|a/b/|a/b/x", "/y /a /p:a", ERROR_INVALID_DATA,
      "|Cleaning  a\\|Scanning  a\\b\\|Failed with an internal error.  Invalid path: [a\\b]%R", "*", "."},
     // /A refuses a root, and the System folder by another drive (dry runs only); the unit tests try more names.
-    {0, "", "/y /a /DuskHawk /p:C:\\.", 5, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]%B[C:\\.\\]%X", ""},
-    {0, "", "/a /l /p:C:\\.", 5, "|Cleaning  C:\\.\\%B[C:\\.\\]%RSummary: 0 files to delete, 0 folders to remove, "
-     "0 skipped, 0 spared, 1 failed (5), 0 bytes to free.|", ""},
+    {0, "", "/y /a /DuskHawk /p:C:\\.", 5, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]|%B[C:\\.\\]%X", ""},
+    {0, "", "/a /l /p:C:\\.", 5, "|Cleaning  C:\\.\\%B[C:\\.\\]%R"
+     "Summary: 0 files to delete, 0 folders to remove, 0 skipped, 0 spared, 1 failed (5), 0 bytes to free.|", ""},
     {0, "", "/y /a /DuskHawk /p:Z:\\drive_c\\windows\\system32", 5, "%D|Cleaning  Z:\\drive_c\\windows\\system32\\"
-     "%A[Z:\\drive_c\\windows\\system32\\]   [28]%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
+     "%A[Z:\\drive_c\\windows\\system32\\]   [28]|%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
     // Hostile trees.
     {1252, HOSTILE_TREE, "/y /p:%T\\t", 123,
      HOSTILE_LINES "|Scanning t\\~?..?..?victim\\ !123|Scanning t\\~?..?\\ !123|Scanning t\\~\xa5..\xa5..\xa5victim\\"
@@ -185,7 +185,7 @@ std::string expand(std::string text, const std::string& folder, DWORD code = 0)
     snprintf(date, sizeof date, "%u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
     const char* const marks[][2] = {
         {"%X", "||Process is exiting with return code %c.%R"}, {"%R", "||%r|"}, {"%A", "||CurrentFolder: "},
-        {"%B", "||Deleting all files from this folder is not allowed: "},
+        {"%B", "|Deleting all files from this folder is not allowed: "},
         {"%O", "|Created Date : 2019/03/14|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d"},
         {"|", "\n"}, {"%D", "\n WINDIR: [C:\\windows\\]\n SYSDIR: [C:\\windows\\system32\\]\n"},
         {"%t", "\t"}, {"%d", date}, {"%h", "\x95\x5c"}, {"%T", folder.c_str()},
