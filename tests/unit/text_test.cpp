@@ -114,8 +114,10 @@ TEST(Text, CommandLineSplitAndRead)
                 runOptions.diagnostic && !runOptions.applyChanges && !runOptions.listOnly);
     EXPECT_STREQ(targetFolder, "D:\\b\\") << "the last folder counts";
     EXPECT_STREQ(logFileArgument(), "b") << "the last log counts";
-    read({"-l", "/DuskHawk"});
-    EXPECT_TRUE(runOptions.listOnly && !runOptions.applyChanges && !runOptions.diagnostic && runOptions.confirm);
+    read({"-l"});
+    EXPECT_TRUE(runOptions.listOnly && !runOptions.applyChanges && runOptions.confirm);
+    read({"/L", "/DuskHawk"});
+    EXPECT_FALSE(runOptions.diagnostic) << "a list shows no trace";
     for (const char* other : {"/yes", "y", "/duskhawk", "\\DuskHawk", "//y", "/??", "/LO", "/Lx", "p:x", "/"}) {
         EXPECT_EQ(read({other}), argumentsRead);
         EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && !runOptions.listOnly && targetFolder[0] == '\0' &&
