@@ -9,6 +9,7 @@
 #include "common/ansi_text.h"
 #include "common/folder_path.h"
 #include "common/run_records.h"
+#include "console/summary_line.h"
 #include "main/arguments.h"
 #include "main/command_line.h"
 #include "sweep/listed_name.h"
@@ -59,6 +60,22 @@ TEST(Text, NamesFoldersLinesAndNumbers)
         appendNumber(&text, value), appendText(&text, " ");
     EXPECT_STREQ(number, "0 206 -2147483648 -1 ");
     EXPECT_TRUE(equalsNoCase("\x82\x60", "\x82\x81")) << "full-width A and a are a case pair in 932";
+
+    // The summary: singular words for 1, distinct failure codes ascending, the lowest kept when too many.
+    char summary[MESSAGE_BUFFER];
+    runTotals = RunTotals{1, 1, 2, 0, 0, 1, {}, 0};
+    writeSummaryLine(summary);
+    EXPECT_STREQ(summary, "Summary: 1 file deleted, 1 folder removed, 2 skipped, 0 spared, 0 failed, 1 byte freed.\n");
+    for (DWORD code : {32u, 5u, 32u, 0x80000001u, 123u})
+        countFailure(code);
+    for (DWORD code = 1000; code < 1020; ++code)
+        countFailure(code);
+    runOptions.listOnly = true;
+    runTotals.bytesFreed = 5000000000ull;
+    writeSummaryLine(summary);
+    EXPECT_STREQ(summary, "Summary: 1 file to delete, 1 folder to remove, 2 skipped, 0 spared, 25 failed (5, 32, 123, 1000, "
+                          "1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012), 5000000000 bytes to free.\n");
+    runOptions.listOnly = false;
 
     // Listed names that no tree under Wine holds: path characters, and the longest name in 932.
     char name[LISTED_NAME_BUFFER];
