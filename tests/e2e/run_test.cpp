@@ -67,25 +67,27 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
     makeFile(folder + "\\a.tmp");
     SetEnvironmentVariableA("TMP", folder.c_str());
     SetEnvironmentVariableA("TEMP", folder.c_str());
-    const std::string folderSlip = "\" must be given as /P:folder.\n\n", logSlip = "\" must be given as /LOG:file.\n\n";
     const std::string missingLog = folder + "\\missing\\dustrel.log";
+    auto slip = [](const std::string& named, const char* form) {
+        return crlf("\nThe option \"" + named + "\" must be given as " + form + ".\n\n" + systemText(87));
+    };
     struct {
-        std::string arguments, named, text;
+        std::string arguments;
         DWORD code;
+        std::string output;
     } cases[] = {
-        {"/P " + folder, "/P", folderSlip, 87}, {"/P=" + folder, "/P=" + folder, folderSlip, 87},
-        {"/P" + folder, "/P" + folder, folderSlip, 87}, {"/p:", "/p:", folderSlip, 87},
-        {"\"/p:\"", "/p:", folderSlip, 87}, {"\"/p: \" /log:x /D:0", "/p: ", folderSlip, 87},
-        {"/LOG " + missingLog, "/LOG", logSlip, 87}, {"/q /p=x", "", "", 87},
-        {"/log:" + missingLog, "", "", ERROR_PATH_NOT_FOUND},
+        {"/P " + folder, 87, slip("/P", "/P:folder")}, {"/P=" + folder, 87, slip("/P=" + folder, "/P:folder")},
+        {"/P" + folder, 87, slip("/P" + folder, "/P:folder")}, {"/p:", 87, slip("/p:", "/P:folder")},
+        {"\"/p:\"", 87, slip("/p:", "/P:folder")}, {"\"/p: \" /log:x /D:0", 87, slip("/p: ", "/P:folder")},
+        {"/LOG " + missingLog, 87, slip("/LOG", "/LOG:file")}, {"/q /p=x", 87, ""},
+        {"/log:" + missingLog, ERROR_PATH_NOT_FOUND,
+         crlf("\nFailed to open the log file \"" + missingLog + "\".\n\n" + systemText(ERROR_PATH_NOT_FOUND))},
+        {"-Q /log:" + missingLog, ERROR_PATH_NOT_FOUND, ""},
     };
     for (const auto& c : cases) {
         DustrelRun run = runDustrel("/y /a " + c.arguments);
         EXPECT_EQ(run.exitCode, c.code) << c.arguments;
-        std::string output = c.code == ERROR_PATH_NOT_FOUND
-                                 ? "\nFailed to open the log file \"" + missingLog + "\".\n\n" + systemText(c.code)
-                                 : "\nThe option \"" + c.named + c.text + systemText(c.code);
-        EXPECT_EQ(run.output, c.text.empty() && c.code == 87 ? "" : crlf(output)) << c.arguments;
+        EXPECT_EQ(run.output, c.output) << c.arguments;
         EXPECT_TRUE(exists(folder + "\\a.tmp")) << c.arguments;
     }
     EXPECT_FALSE(exists(folder + "\\missing"));
