@@ -240,6 +240,26 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
     }
 }
 
+// Where nobody could see the box (a window station that is not visible, as
+// a service or a task run whether the user is logged on or not gets), the
+// run is declined at once rather than waiting on it.
+TEST(Run, NoBoxWhereNobodyCanSeeIt)
+{
+    std::string folder = scratchFolder();
+    makeFile(folder + "\\a.tmp");
+    HWINSTA visible = GetProcessWindowStation();
+    HWINSTA hidden = CreateWindowStationA("DustrelHidden", 0, WINSTA_ALL_ACCESS, nullptr);
+    SetProcessWindowStation(hidden);
+    HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(visible);
+    DustrelRun run = runCommandLine("B:\\dustrel.exe /p:" + folder, "", nullptr, "DustrelHidden\\Default");
+    CloseDesktop(desktop);
+    CloseWindowStation(hidden);
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_SIGNAL_REFUSED));
+    EXPECT_EQ(run.output, "");
+    EXPECT_TRUE(exists(folder + "\\a.tmp"));
+}
+
 // A user's batch file, run by Wine's own cmd.exe, calls dustrel.exe from the
 // PATH and acts on ERRORLEVEL.
 TEST(Run, BatchFileActsOnTheExitCode)

@@ -18,7 +18,8 @@ std::string readAvailable(HANDLE pipe)
 
 // A process the child starts (Wine's desktop) may inherit the pipe, so its
 // end may never come: the child's exit ends the run.
-DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
+DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output,
+                          const char* desktop)
 {
     DustrelRun run = {"", 0xFFFFFFFF};
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -27,6 +28,7 @@ DustrelRun runCommandLine(const std::string& commandLine, const std::string& cur
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.lpDesktop = const_cast<char*>(desktop);
     startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
     SetHandleInformation(startup.hStdOutput, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);

@@ -12,9 +12,10 @@ struct DustrelRun {
 };
 
 // Runs commandLine (program path included) from currentFolder ("": the
-// test's own), writing to output (nullptr: a pipe the run collects).
+// test's own), writing to output (nullptr: a pipe the run collects), on
+// desktop ("station\desktop"; nullptr: the test's own).
 DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder = "",
-                          HANDLE output = nullptr);
+                          HANDLE output = nullptr, const char* desktop = nullptr);
 DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder = "");
 // What a pipe holds now, without waiting for more.
 std::string readAvailable(HANDLE pipe);
