@@ -1,6 +1,7 @@
 // Runs whose output is not a plain sweep: the usage screen, start-up
-// failures, a full standard output, paths too long to act on, the
-// confirmation box, and a user's batch file acting on the exit code.
+// failures, slips refused, the log, a full standard output, paths too long
+// to act on, the confirmation box, and a user's batch file acting on the
+// exit code.
 #include <gtest/gtest.h>
 
 #include <algorithm>
