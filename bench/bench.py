@@ -373,9 +373,9 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
               "does not qualify and stays. Times are wall-clock seconds of the whole process, "
               "Wine start-up included, with a persistent wineserver.", ""]
 
-    lines += ["## Start-up (empty folder)", "", "| contender | seconds |", "|---|---:|"]
+    lines += ["## Start-up (empty folder)", "", "| contender | seconds | ratio to floor |", "|---|---:|---:|"]
     for c, s in startup.items():
-        lines.append("| %s | %s |" % (c, fmt_s(s)))
+        lines.append("| %s | %s | %.3f |" % (c, fmt_s(s), s / startup["floor"]))
 
     n = sizes[0]
     lines += ["", "## System calls (strace -f -c; tree figures net of the empty folder)", "",
@@ -441,6 +441,8 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
                                             values[-1] / values[0]))
 
     lines += ["", "## Targets", "", "| target | figure | met |", "|---|---|---|"]
+    r = startup["dustrel"] / startup["floor"]
+    lines.append("| dustrel start-up within 1.10 x floor | %.3f | %s |" % (r, "yes" if r <= 1.10 else "NO"))
     for n in sizes:
         if n < 10000:
             continue

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Packs the release from a build: dustrel-<version>-win32.zip with
-# dustrel.exe, README.txt and LICENSE.txt, and its SHA-256 file beside it.
+# dustrel.exe, README.txt, CHANGELOG.txt and LICENSE.txt, and its SHA-256
+# file beside it.
 # The same inputs give the same zip byte for byte: the entries go in a fixed
 # order with one fixed time (SOURCE_DATE_EPOCH, else the commit's time) and
 # fixed modes, and without the extra fields that hold owners and times.
@@ -22,11 +23,12 @@ zip_name="dustrel-$version-win32.zip"
 stage="$output_dir/stage"
 rm -rf "$stage" "${output_dir:?}/$zip_name" "$output_dir/$zip_name.sha256"
 mkdir -p "$stage"
-cp "$build_dir/dustrel.exe" "$build_dir/packaging/README.txt" "$build_dir/packaging/LICENSE.txt" "$stage/"
+cp "$build_dir/dustrel.exe" "$build_dir/packaging/README.txt" "$build_dir/packaging/CHANGELOG.txt" \
+    "$build_dir/packaging/LICENSE.txt" "$stage/"
 chmod 644 "$stage"/*
 touch -d "@$epoch" "$stage"/*
 # Zip keeps local times: in UTC they are the same on every machine.
-(cd "$stage" && TZ=UTC zip -q -X -D "../$zip_name" dustrel.exe README.txt LICENSE.txt)
+(cd "$stage" && TZ=UTC zip -q -X -D "../$zip_name" dustrel.exe README.txt CHANGELOG.txt LICENSE.txt)
 rm -rf "$stage"
 (cd "$output_dir" && sha256sum "$zip_name" >"$zip_name.sha256")
 echo "$output_dir/$zip_name"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Sets up what is missing, builds and packs the Windows release into
 # build/release/ (or $DUSTREL_BUILD/release): dustrel-<version>-win32.zip
-# with dustrel.exe, README.txt and LICENSE.txt, and its SHA-256 checksum
+# with dustrel.exe, README.txt, CHANGELOG.txt and LICENSE.txt, and its SHA-256 checksum
 # file dustrel-<version>-win32.zip.sha256. Packing the same commit again
 # gives the same bytes.
 set -eu

@@ -10,7 +10,8 @@ rm -rf "$work"
 for run in 1 2; do
     mkdir -p "$work/$run/packaging"
     cp "$build_dir/dustrel.exe" "$work/$run/"
-    cp "$build_dir/packaging/README.txt" "$build_dir/packaging/LICENSE.txt" "$work/$run/packaging/"
+    cp "$build_dir/packaging/README.txt" "$build_dir/packaging/LICENSE.txt" "$build_dir/packaging/CHANGELOG.txt" \
+        "$work/$run/packaging/"
 done
 chmod 600 "$work/2/dustrel.exe" "$work/2/packaging"/*
 export SOURCE_DATE_EPOCH=1767225600

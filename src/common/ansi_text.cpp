@@ -45,8 +45,10 @@ static WCHAR upperDoubleByte(const char* character)
     WCHAR wide = 0;
     if (MultiByteToWideChar(ansiCodePage, MB_ERR_INVALID_CHARS, character, 2, &wide, 1) != 1)
         return 0;
-    CharUpperBuffW(&wide, 1);
-    return wide;
+    WCHAR upper = 0;
+    if (LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, &wide, 1, &upper, 1) != 1)
+        return 0;
+    return upper;
 }
 
 // Compares the characters that start at a and b; both have the given length.
@@ -149,6 +151,18 @@ void appendPiece(TextBuilder* builder, const char* piece, unsigned pieceLength)
 void appendText(TextBuilder* builder, const char* piece)
 {
     appendPiece(builder, piece, textLength(piece));
+}
+
+void appendDigits(TextBuilder* builder, ULONGLONG value, unsigned width)
+{
+    char digits[24];
+    unsigned position = sizeof digits;
+    digits[--position] = '\0';
+    do {
+        digits[--position] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while ((value != 0 || sizeof digits - 1 - position < width) && position > 0);
+    appendText(builder, digits + position);
 }
 
 void appendNumber(TextBuilder* builder, DWORD value)

@@ -43,3 +43,5 @@ void appendText(TextBuilder* builder, const char* piece);
 void appendPiece(TextBuilder* builder, const char* piece, unsigned pieceLength);
 // A 32-bit code or count as signed decimal text.
 void appendNumber(TextBuilder* builder, DWORD value);
+// An unsigned count as decimal text, with leading zeros to width digits.
+void appendDigits(TextBuilder* builder, ULONGLONG value, unsigned width);

@@ -3,10 +3,11 @@
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 
-int normalizeFolder(char* path)
+// The length of path without its trailing backslashes. Steps over whole
+// characters: the trail byte of a double-byte character may be 0x5C and is
+// still not a backslash.
+static unsigned lengthBeforeTrailingBackslashes(const char* path)
 {
-    // Steps over whole characters: the trail byte of a double-byte
-    // character may be 0x5C and is still not a backslash.
     unsigned keep = 0;
     unsigned position = 0;
     while (path[position] != '\0') {
@@ -15,9 +16,21 @@ int normalizeFolder(char* path)
         if (length == 2 || path[position - 1] != '\\')
             keep = position;
     }
+    return keep;
+}
+
+int copyFolderInNormalForm(char* folder, const char* path)
+{
+    unsigned keep = lengthBeforeTrailingBackslashes(path);
     if (keep + 1 > PATH_BUFFER - 1)
         return 0;
-    path[keep] = '\\';
-    path[keep + 1] = '\0';
+    MoveMemory(folder, path, keep);
+    folder[keep] = '\\';
+    folder[keep + 1] = '\0';
     return 1;
+}
+
+int normalizeFolder(char* path)
+{
+    return copyFolderInNormalForm(path, path);
 }

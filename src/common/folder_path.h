@@ -6,3 +6,8 @@
 // Rewrites a path held in a PATH_BUFFER in place. Returns 1, or 0 when the
 // normal form would not fit; the path is then left as it was.
 int normalizeFolder(char* path);
+
+// Writes path, of any length, in normal form into folder (a PATH_BUFFER).
+// Returns 1, or 0 when the normal form would not fit; folder is then left
+// as it was.
+int copyFolderInNormalForm(char* folder, const char* path);

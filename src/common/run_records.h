@@ -1,10 +1,14 @@
 // The run-wide records: settings read from the command line, the Windows
-// and System folders, and the folder the run cleans.
+// and System folders, the folder the run cleans, the log the run writes,
+// and the totals the sweep counts for the summary line.
 #pragma once
 
+#include <windows.h>
+
 enum {
-    PATH_BUFFER = 261,     // MAX_PATH characters and the terminating zero
-    MESSAGE_BUFFER = 512,  // one message line or one error text
+    PATH_BUFFER = 261,         // MAX_PATH characters and the terminating zero
+    MESSAGE_BUFFER = 512,      // one message line or one error text
+    MOST_FAILURE_CODES = 16,   // distinct codes the summary names; the highest give way
 };
 
 struct RunOptions {
@@ -15,6 +19,7 @@ struct RunOptions {
     bool quiet;           // silence ordinary output (/Q)
     bool diagnostic;      // extra tracing (the diagnostic switch)
     bool applyChanges;    // false makes the run a dry run
+    bool listOnly;        // /L: a dry run without trace, box or confirmation
 };
 
 struct SystemFolders {
@@ -22,9 +27,33 @@ struct SystemFolders {
     char systemFolder[PATH_BUFFER];
 };
 
+// The log the run appends to, by identity: the sweep leaves that file alone.
+struct RunLog {
+    bool open;
+    DWORD volume;        // serial number of its volume
+    ULONGLONG fileId;    // its file index on that volume
+};
+
+// What the sweep's lines said, over every level of the walk.
+struct RunTotals {
+    unsigned filesDeleted;     // Deleting lines of files that went (or would go, under /L)
+    unsigned foldersRemoved;   // Removing lines of folders and links that went (or would go)
+    unsigned skipped;          // Skipping lines
+    unsigned spared;           // SkipDate lines
+    unsigned failed;           // lines that end in a failure
+    ULONGLONG bytesFreed;      // the listed sizes of the files deleted
+    DWORD failureCodes[MOST_FAILURE_CODES];  // distinct, ascending
+    unsigned failureCodeCount;
+};
+
 extern RunOptions runOptions;
 extern SystemFolders systemFolders;
 extern char targetFolder[PATH_BUFFER];
+extern RunLog runLog;
+extern RunTotals runTotals;
+
+// Counts one line that ends in a failure with code.
+void countFailure(DWORD code);
 
 // Puts every record back to its state at start-up.
 void resetRunRecords();

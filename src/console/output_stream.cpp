@@ -3,59 +3,80 @@
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 
-struct ConsoleStream {
+// Standard output, or the log: each collects its own blocks.
+struct OutputStream {
     HANDLE target;
     char block[OUTPUT_BLOCK];
     unsigned used;
     bool failed;
+    bool lineEnded;  // the last byte taken was a line feed
 };
 
-static ConsoleStream consoleStream;
+static OutputStream consoleStream;
+static OutputStream logStream = {nullptr, {}, 0, true, true};
 
-void openConsoleStream(HANDLE target)
+static void openStream(OutputStream* stream, HANDLE target)
 {
-    consoleStream.target = target;
-    consoleStream.used = 0;
-    consoleStream.failed = false;
+    stream->target = target;
+    stream->used = 0;
+    stream->failed = false;
+    stream->lineEnded = true;
 }
 
-static void writeBlock()
+static void writeBlock(OutputStream* stream)
 {
     char translated[2 * OUTPUT_BLOCK];
     unsigned length = 0;
-    for (unsigned i = 0; i < consoleStream.used; ++i) {
-        if (consoleStream.block[i] == '\n')
+    for (unsigned i = 0; i < stream->used; ++i) {
+        if (stream->block[i] == '\n')
             translated[length++] = '\r';
-        translated[length++] = consoleStream.block[i];
+        translated[length++] = stream->block[i];
     }
-    consoleStream.used = 0;
+    stream->used = 0;
     DWORD written = 0;
-    if (!WriteFile(consoleStream.target, translated, length, &written, nullptr) || written != length)
-        consoleStream.failed = true;
+    if (!WriteFile(stream->target, translated, length, &written, nullptr) || written != length)
+        stream->failed = true;
 }
 
-void insertText(const char* text)
+static void insertInto(OutputStream* stream, const char* text)
 {
     unsigned remaining = textLength(text);
-    while (remaining > 0 && !consoleStream.failed) {
-        if (consoleStream.used == OUTPUT_BLOCK)
-            writeBlock();
-        if (consoleStream.failed)
+    if (remaining > 0 && !stream->failed)
+        stream->lineEnded = text[remaining - 1] == '\n';
+    while (remaining > 0 && !stream->failed) {
+        if (stream->used == OUTPUT_BLOCK)
+            writeBlock(stream);
+        if (stream->failed)
             return;
-        unsigned room = OUTPUT_BLOCK - consoleStream.used;
+        unsigned room = OUTPUT_BLOCK - stream->used;
         unsigned count = remaining < room ? remaining : room;
-        CopyMemory(consoleStream.block + consoleStream.used, text, count);
-        consoleStream.used += count;
+        CopyMemory(stream->block + stream->used, text, count);
+        stream->used += count;
         text += count;
         remaining -= count;
     }
 }
 
+static void closeStream(OutputStream* stream)
+{
+    if (!stream->failed && stream->used > 0)
+        writeBlock(stream);
+    stream->failed = true;
+}
+
+void openConsoleStream(HANDLE target)
+{
+    openStream(&consoleStream, target);
+}
+
+void insertText(const char* text)
+{
+    insertInto(&consoleStream, text);
+}
+
 void closeConsoleStream()
 {
-    if (!consoleStream.failed && consoleStream.used > 0)
-        writeBlock();
-    consoleStream.failed = true;
+    closeStream(&consoleStream);
 }
 
 int consoleStreamFailed()
@@ -63,8 +84,29 @@ int consoleStreamFailed()
     return consoleStream.failed;
 }
 
+void openLogStream(HANDLE log)
+{
+    openStream(&logStream, log);
+}
+
+void insertLogText(const char* text)
+{
+    insertInto(&logStream, text);
+}
+
+int logLineEnded()
+{
+    return logStream.lineEnded;
+}
+
+void closeLogStream()
+{
+    closeStream(&logStream);
+}
+
 void emit(const char* text, int force)
 {
     if (!runOptions.quiet || force != 0)
         insertText(text);
+    insertLogText(text);
 }

@@ -2,6 +2,7 @@
 // output. Bytes collect in a 512-byte block; a full block is written out
 // only when another byte arrives, and the rest at exit. Every LF goes out as
 // CR LF. After the first failed or short write the stream drops everything.
+// The log stream, open only with /LOG, works the same way on the log file.
 #pragma once
 
 #include <windows.h>
@@ -14,5 +15,13 @@ void insertText(const char* text);
 void closeConsoleStream();
 int consoleStreamFailed();
 
-// The output gate: writes text unless /Q is in force and force is 0.
+void openLogStream(HANDLE log);
+void insertLogText(const char* text);
+// 1 when nothing was written to the log yet or its last text ended a line.
+int logLineEnded();
+// Writes out what is still buffered; the stream is then closed.
+void closeLogStream();
+
+// The output gate: writes text unless /Q is in force and force is 0. The
+// log, when open, takes every text, /Q or not.
 void emit(const char* text, int force);

@@ -3,20 +3,20 @@
 #include <string.h>
 
 #include "common/ansi_text.h"
+#include "common/folder_path.h"
 #include "common/run_records.h"
 
 enum { MOST_SPARED_DAYS = 3650 };
 
 static bool folderTooLong;
-static const char* refused;
-static RefusedArgumentKind refusedKind;
+static ArgumentsRefusal refusal;
+static const char* logFile;
 
-static void refuse(const char* argument, RefusedArgumentKind kind)
+// The first refusal on the command line is the one named.
+static void refuse(const char* argument, RefusalKind kind)
 {
-    if (refused != nullptr)
-        return;
-    refused = argument;
-    refusedKind = kind;
+    if (refusal.argument == nullptr)
+        refusal = ArgumentsRefusal{argument, kind};
 }
 
 // "/x" or "-x" followed by rest, ASCII letter case ignored; whole compares
@@ -34,9 +34,42 @@ static bool isDiagnosticSwitch(const char* argument)
     return (argument[0] == '/' || argument[0] == '-') && strcmp(argument + 1, "DuskHawk") == 0;
 }
 
+// Trailing backslashes count as one: a value counts by its normal form.
 static void readFolderValue(const char* value)
 {
-    folderTooLong = !copyWhole(targetFolder, PATH_BUFFER, value);
+    folderTooLong = !copyFolderInNormalForm(targetFolder, value);
+    if (folderTooLong)
+        targetFolder[0] = '\0';
+}
+
+// A value that holds something other than blanks: an empty one, from an
+// unset variable, must not mean TEMP or anything else.
+static bool holdsValue(const char* value)
+{
+    for (; *value != '\0'; ++value) {
+        if (*value != ' ' && *value != '\t')
+            return true;
+    }
+    return false;
+}
+
+// Anything that begins "/P" is meant as "/P:folder": a slip such as
+// "/P D:\x" or "/P=D:\x" is refused, as ignoring it would clean TEMP.
+static void readFolderOption(const char* argument)
+{
+    if (matchesOption(argument, "p:", false) && holdsValue(argument + 3))
+        readFolderValue(argument + 3);
+    else
+        refuse(argument, refusalFolderOption);
+}
+
+// Anything that begins "/LOG" is meant as "/LOG:file".
+static void readLogOption(const char* argument)
+{
+    if (matchesOption(argument, "log:", false) && holdsValue(argument + 5))
+        logFile = argument + 5;
+    else
+        refuse(argument, refusalLogOption);
 }
 
 // "/D" not followed by a letter is meant as "/D:n": a slip such as "/D 7" or
@@ -71,7 +104,7 @@ static void readDayCountOption(const char* argument)
 {
     unsigned days = readDayCount(argument);
     if (days == 0) {
-        refuse(argument, refusedDayCount);
+        refuse(argument, refusalDayCount);
         return;
     }
     runOptions.oldOnly = true;
@@ -82,12 +115,13 @@ static void readDayCountOption(const char* argument)
 ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char* inexact)
 {
     folderTooLong = false;
-    refused = nullptr;
+    refusal = ArgumentsRefusal{nullptr, refusalDayCount};
+    logFile = nullptr;
     for (int i = 1; i < count; ++i) {
         const char* argument = arguments[i];
         // Its shown form may look like an option ("/?" from a control character): it is none.
         if (inexact != nullptr && inexact[i]) {
-            refuse(argument, refusedInexact);
+            refuse(argument, refusalInexact);
             continue;
         }
         if (matchesOption(argument, "?", true))
@@ -100,16 +134,25 @@ ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char*
             readDayCountOption(argument);
         if (matchesOption(argument, "a", true))
             runOptions.allFiles = true;
-        if (matchesOption(argument, "p:", false))
-            readFolderValue(argument + 3);
+        if (matchesOption(argument, "p", false))
+            readFolderOption(argument);
         if (matchesOption(argument, "q", true))
             runOptions.quiet = true;
+        if (matchesOption(argument, "l", true))
+            runOptions.listOnly = true;
+        if (matchesOption(argument, "log", false))
+            readLogOption(argument);
         if (isDiagnosticSwitch(argument)) {
             runOptions.diagnostic = true;
             runOptions.applyChanges = false;
         }
     }
-    return refused != nullptr ? argumentsRefused : argumentsRead;
+    // A list shows what a real run would do, not the diagnostic trace.
+    if (runOptions.listOnly) {
+        runOptions.applyChanges = false;
+        runOptions.diagnostic = false;
+    }
+    return refusal.argument != nullptr ? argumentsRefused : argumentsRead;
 }
 
 bool targetFolderTooLong()
@@ -117,12 +160,12 @@ bool targetFolderTooLong()
     return folderTooLong;
 }
 
-const char* refusedArgument()
+const ArgumentsRefusal* refusedArgument()
 {
-    return refused;
+    return &refusal;
 }
 
-RefusedArgumentKind refusedArgumentKind()
+const char* logFileArgument()
 {
-    return refusedKind;
+    return logFile;
 }

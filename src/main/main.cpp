@@ -21,6 +21,7 @@ static WCHAR* words[MAX_WORDS];
 static char argumentStorage[ARGUMENT_BYTES];
 static char* arguments[MAX_WORDS];
 static unsigned char inexact[MAX_WORDS];
+static char commandTail[ARGUMENT_BYTES];
 
 int main()
 {
@@ -28,7 +29,8 @@ int main()
     openConsoleStream(GetStdHandle(STD_OUTPUT_HANDLE));
     int count = splitCommandLine(GetCommandLineW(), wordStorage, COMMAND_LINE_UNITS, words, MAX_WORDS);
     readExactArguments(count, words, argumentStorage, sizeof argumentStorage, arguments, inexact);
-    DWORD code = runDustrel(count, arguments, inexact);
+    readExactText(commandLineTail(GetCommandLineW()), commandTail, sizeof commandTail);
+    DWORD code = runDustrel(count, arguments, inexact, commandTail);
     closeConsoleStream();
     return static_cast<int>(code);
 }

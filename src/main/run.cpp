@@ -3,11 +3,13 @@
 #include "common/ansi_text.h"
 #include "common/folder_path.h"
 #include "common/run_records.h"
-#include "common/version.h"
 #include "console/error_text.h"
 #include "console/output_stream.h"
+#include "console/summary_line.h"
 #include "console/usage.h"
 #include "main/arguments.h"
+#include "main/confirmation_box.h"
+#include "main/run_log.h"
 #include "sweep/sweep.h"
 
 enum { CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED };
@@ -44,20 +46,39 @@ static DWORD takeQueriedFolder(UINT length, char* folder)
     return 0;
 }
 
-// A refused argument ends the run before the box and before anything is
-// touched. The argument is shown as typed, cut short.
+// A refused argument ends the run before the log, the box and anything
+// else. The argument is shown as typed, cut short.
 static DWORD refuseArgument()
 {
+    const ArgumentsRefusal* refusal = refusedArgument();
     char shownValue[64];
     TextBuilder value;
     startText(&value, shownValue, sizeof shownValue);
-    appendText(&value, refusedArgument());
+    appendText(&value, refusal->argument);
     char text[MESSAGE_BUFFER];
-    if (refusedArgumentKind() == refusedInexact)
+    if (refusal->kind == refusalInexact)
         joinText(text, "\nThe argument \"", shownValue, "\" holds a character that cannot be read exactly.\n\n");
-    else
+    else if (refusal->kind == refusalDayCount)
         joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
+    else if (refusal->kind == refusalFolderOption)
+        joinText(text, "\nThe option \"", shownValue, "\" must be given as /P:folder.\n\n");
+    else
+        joinText(text, "\nThe option \"", shownValue, "\" must be given as /LOG:file.\n\n");
     return failRun(text, ERROR_INVALID_PARAMETER);
+}
+
+// The log is opened before anything is looked up or touched.
+static DWORD openLogWhenAsked(const char* commandTail)
+{
+    const char* path = logFileArgument();
+    if (path == nullptr)
+        return 0;
+    DWORD code = openRunLog(path, commandTail);
+    if (code == 0)
+        return 0;
+    char text[MESSAGE_BUFFER];
+    joinText(text, "\nFailed to open the log file \"", path, "\".\n\n");
+    return failRun(text, code);
 }
 
 static DWORD findSystemFolders()
@@ -95,13 +116,6 @@ static DWORD chooseTargetFolder()
     return 0;
 }
 
-static bool userConfirms()
-{
-    char message[MESSAGE_BUFFER];
-    joinText(message, "Are you sure you want to clean up ", targetFolder, "?");
-    return MessageBoxA(GetForegroundWindow(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
 static void reportResult(DWORD result)
 {
     char message[MESSAGE_BUFFER];
@@ -124,15 +138,10 @@ static void reportResult(DWORD result)
     emit("\n", 0);
 }
 
-DWORD runDustrel(int count, char** arguments, const unsigned char* inexact)
+// The run once the log is open: returns the exit code, and whether the
+// summary line was written (a list writes it after the report).
+static DWORD runWithLog(bool* summaryWritten)
 {
-    ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
-    if (outcome == argumentsAskUsage) {
-        printUsage(arguments[0]);
-        return 1;
-    }
-    if (outcome == argumentsRefused)
-        return refuseArgument();
     DWORD code = findSystemFolders();
     if (code != 0)
         return code;
@@ -143,11 +152,35 @@ DWORD runDustrel(int count, char** arguments, const unsigned char* inexact)
     code = chooseTargetFolder();
     if (code != 0)
         return code;
-    if (runOptions.confirm && !userConfirms())
+    if (runOptions.confirm && !runOptions.listOnly && !userConfirms())
         return CONFIRMATION_DECLINED;
 
     emitFolderLine("\nCleaning  ", targetFolder, "");
     DWORD result = sweepFolder(targetFolder, 0);
     reportResult(result);
+    if (runOptions.listOnly) {
+        char summary[MESSAGE_BUFFER];
+        writeSummaryLine(summary);
+        emit(summary, 0);
+        *summaryWritten = true;
+    }
     return result;
+}
+
+DWORD runDustrel(int count, char** arguments, const unsigned char* inexact, const char* commandTail)
+{
+    ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
+    if (outcome == argumentsAskUsage) {
+        printUsage(arguments[0]);
+        return 1;
+    }
+    if (outcome == argumentsRefused)
+        return refuseArgument();
+    DWORD code = openLogWhenAsked(commandTail);
+    if (code != 0)
+        return code;
+    bool summaryWritten = false;
+    code = runWithLog(&summaryWritten);
+    closeRunLog(code, summaryWritten);
+    return code;
 }

@@ -110,6 +110,7 @@ static void takeEntry(const FILE_ID_BOTH_DIR_INFO* listed, ListedEntry* entry)
     entry->created = fileTime(listed->CreationTime);
     entry->modified = fileTime(listed->LastWriteTime);
     entry->accessed = fileTime(listed->LastAccessTime);
+    entry->size = static_cast<ULONGLONG>(listed->EndOfFile.QuadPart);
 }
 
 bool nextListedEntry(FolderListing* listing, ListedEntry* entry)

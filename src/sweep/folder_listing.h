@@ -26,6 +26,7 @@ struct ListedEntry {
     FILETIME created;
     FILETIME modified;
     FILETIME accessed;
+    ULONGLONG size;                 // of a file's data, as listed
 };
 
 struct FolderListing {

@@ -17,7 +17,13 @@ struct LocalDate {
 
 static void writeDate(const SYSTEMTIME* time, LocalDate* date)
 {
-    wsprintfA(date->text, "%u/%02u/%02u", time->wYear, time->wMonth, time->wDay);
+    TextBuilder text;
+    startText(&text, date->text, DATE_TEXT);
+    appendDigits(&text, time->wYear, 1);
+    appendText(&text, "/");
+    appendDigits(&text, time->wMonth, 2);
+    appendText(&text, "/");
+    appendDigits(&text, time->wDay, 2);
     date->number = time->wYear * 10000u + time->wMonth * 100u + time->wDay;
 }
 

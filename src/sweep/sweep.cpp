@@ -27,6 +27,7 @@ struct SweepLevel {
     FolderListing listing;
     DWORD result;
     int recursed;
+    bool keeps;  // something in the folder is known to stay, so the folder stays too
 };
 
 static bool removeEntry(SweepLevel* level);
@@ -63,6 +64,8 @@ static void writeEntryLine(SweepLevel* level, const char* word, bool withBacksla
 
 static void writeFailure(SweepLevel* level, DWORD code)
 {
+    countFailure(code);
+    level->keeps = true;
     TextBuilder line;
     startText(&line, level->message, MESSAGE_BUFFER);
     appendText(&line, " ** Failed, error ");
@@ -113,16 +116,29 @@ static void writeBracketedLine(SweepLevel* level, const char* text, const char* 
     emit(level->message, 0);
 }
 
+// Counts the entry as gone, or as going under a dry run.
+static void countRemoval(SweepLevel* level)
+{
+    if (isFolderEntry(level)) {
+        ++runTotals.foldersRemoved;
+    } else {
+        ++runTotals.filesDeleted;
+        runTotals.bytesFreed += level->entry.size;
+    }
+}
+
 // Reports the outcome of removing the entry; a folder that still holds
 // something is not a failure.
 static void reportRemoval(SweepLevel* level, DWORD code)
 {
-    if (code == 0)
-        return;
-    if (isFolderEntry(level) && code == ERROR_DIR_NOT_EMPTY)
+    if (code == 0) {
+        countRemoval(level);
+    } else if (isFolderEntry(level) && code == ERROR_DIR_NOT_EMPTY) {
+        level->keeps = true;
         writeEntryLine(level, "\nNotEmpty  ", true);
-    else
+    } else {
         failEntry(level, code);
+    }
 }
 
 // Copies folder in normal form; 0 or 206.
@@ -130,6 +146,7 @@ static DWORD prepareFolder(SweepLevel* level, const char* folder, int recursed)
 {
     level->recursed = recursed;
     level->result = 0;
+    level->keeps = false;
     level->listing.folder = INVALID_HANDLE_VALUE;
     if (!copyWhole(level->folder, PATH_BUFFER, folder) || !normalizeFolder(level->folder))
         return ERROR_FILENAME_EXCED_RANGE;
@@ -149,6 +166,24 @@ static void placeFullPath(SweepLevel* level)
         level->fullPath[level->folderLength] = '\0';
 }
 
+static bool logOnTargetVolume;
+
+// The log can lie below the target only on the target's volume; when that
+// cannot be told, it may.
+static void findLogVolume(HANDLE target)
+{
+    BY_HANDLE_FILE_INFORMATION found;
+    logOnTargetVolume = runLog.open && (!GetFileInformationByHandle(target, &found) ||
+                                        found.dwVolumeSerialNumber == runLog.volume);
+}
+
+// The log this run writes, wherever it lies in the tree.
+static bool isRunLog(const SweepLevel* level)
+{
+    return logOnTargetVolume && !isFolderEntry(level) &&
+           static_cast<ULONGLONG>(level->entry.fileId.QuadPart) == runLog.fileId;
+}
+
 // Handles the entry just listed. Returns false when the walk must stop.
 static bool handleEntry(SweepLevel* level)
 {
@@ -156,10 +191,14 @@ static bool handleEntry(SweepLevel* level)
     if (isDotEntry(name))
         return true;
     placeFullPath(level);
-    if (!level->recursed && !isTemporaryName(name)) {
+    if (isRunLog(level) || (!level->recursed && !isTemporaryName(name))) {
+        ++runTotals.skipped;
+        level->keeps = true;
         writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
     } else if (runOptions.oldOnly &&
                sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
+        ++runTotals.spared;
+        level->keeps = true;
         writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
         return true;
     } else if (!removeEntry(level)) {
@@ -174,6 +213,8 @@ static DWORD walkHeldFolder(SweepLevel* level)
 {
     if (runOptions.allFiles && isProtectedFolder(level->folder)) {
         writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
+        countFailure(ERROR_ACCESS_DENIED);
+        level->keeps = true;
         return ERROR_ACCESS_DENIED;
     }
     while (nextListedEntry(&level->listing, &level->entry)) {
@@ -201,16 +242,23 @@ static void sweepSubFolder(SweepLevel* parent)
         walkHeldFolder(&level);
     }
     writeEntryLine(parent, "\nRemoving  ", true);
+    if (code != 0 || level.keeps)
+        parent->keeps = true;
+    if (!runOptions.applyChanges) {
+        if (code == 0 && !level.keeps)
+            countRemoval(parent);  // a real run would end NotEmpty where something stays
+        closeListing(&level.listing);
+        return;
+    }
     bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
-    if (runOptions.applyChanges && held) {
+    if (held) {
         reportRemoval(parent, removeHeldFolder(&level.listing, parent->listing.folder, &parent->entry));
         return;
     }
     // A listing-only handle shares no deletion: it goes first, so that a
     // folder whose user has left meanwhile can go too.
     closeListing(&level.listing);
-    if (runOptions.applyChanges)
-        reportRemoval(parent, removeListedEntry(parent->listing.folder, &parent->entry));
+    reportRemoval(parent, removeListedEntry(parent->listing.folder, &parent->entry));
 }
 
 // The entry goes: a folder is emptied and removed, a link removed, a file
@@ -231,6 +279,7 @@ static bool removeEntry(SweepLevel* level)
     if (folder && !link) {
         if (runOptions.allFiles && level->pathLength < SHORTEST_SUBFOLDER_PATH) {
             writeBracketedLine(level, "\nFailed with an internal error.  Invalid path: [", level->fullPath);
+            countFailure(ERROR_INVALID_DATA);
             level->result = ERROR_INVALID_DATA;
             return false;
         }
@@ -239,6 +288,8 @@ static bool removeEntry(SweepLevel* level)
     }
     if (runOptions.applyChanges)
         reportRemoval(level, removeListedEntry(level->listing.folder, &level->entry));
+    else
+        countRemoval(level);
     return true;
 }
 
@@ -246,16 +297,20 @@ DWORD sweepFolder(const char* folder, int recursed)
 {
     SweepLevel level;
     DWORD code = prepareFolder(&level, folder, recursed);
-    if (code != 0)
-        return code;
-    if (runOptions.diagnostic)
+    if (code == 0 && runOptions.diagnostic)
         writeFolderHeader(&level);
-    holdAncestors(level.folder);
-    code = openTargetFolder(&level.listing, level.folder);
     if (code == 0) {
-        code = walkHeldFolder(&level);
-        closeListing(&level.listing);
+        holdAncestors(level.folder);
+        code = openTargetFolder(&level.listing, level.folder);
     }
+    if (code != 0) {
+        releaseAncestors();
+        countFailure(code);  // the final report says why
+        return code;
+    }
+    findLogVolume(level.listing.folder);
+    code = walkHeldFolder(&level);
+    closeListing(&level.listing);
     releaseAncestors();
     return code;
 }

@@ -1,12 +1,15 @@
 // Runs whose output is not a plain sweep: the usage screen, start-up
-// failures, a full standard output, paths too long to act on, the
-// confirmation box, and a user's batch file acting on the exit code.
+// failures, slips refused, the log, a full standard output, paths too long
+// to act on, the confirmation box, and a user's batch file acting on the
+// exit code.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/version.h"
 #include "harness.h"
@@ -14,7 +17,7 @@
 namespace {
 
 // The screen's fixed texts are the program's own; what is checked here is
-// what the run makes of them: 27 lines with CR LF, the version, the program
+// what the run makes of them: 29 lines with CR LF, the version, the program
 // name as typed (folders cut off at the last backslash), past /Q.
 TEST(Run, UsageScreenWithExitCode1)
 {
@@ -22,7 +25,7 @@ TEST(Run, UsageScreenWithExitCode1)
         const char* commandLine;
         const char* syntax;
     } cases[] = {
-        {"B:\\dustrel.exe /y /?", "\r\n Syntax: dustrel.exe [/Y] [/O] [/D:n] [/A] [/P:folder] [/Q]\r\n\r\n /Y "},
+        {"B:\\dustrel.exe /y /?", "\r\n Syntax: dustrel.exe [/Y] [/O] [/D:n] [/A] [/P:folder] [/Q] [/L] [/LOG:file]\r\n\r\n /Y "},
         {"\"B:\\dustrel.exe\" /q -? /DuskHawk", "\r\n Syntax: dustrel.exe [/Y]"},
         {"B:/dustrel.exe /?", "\r\n Syntax: B:/dustrel.exe [/Y]"},
     };
@@ -34,7 +37,7 @@ TEST(Run, UsageScreenWithExitCode1)
         EXPECT_NE(run.output.find(c.syntax), std::string::npos) << run.output;
         std::string lf = run.output;
         lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
-        EXPECT_EQ(std::count(lf.begin(), lf.end(), '\n'), 27);
+        EXPECT_EQ(std::count(lf.begin(), lf.end(), '\n'), 29);
         EXPECT_EQ(run.output, crlf(lf)) << "every LF after a CR";
     }
 }
@@ -55,6 +58,99 @@ TEST(Run, FolderThatCannotBeHeldIsAFailureNeverSuccess)
     EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(run.output,
               crlf("\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
+}
+
+// A slip in /P or /LOG, or a log that cannot be opened, ends the run before
+// anything is touched: without a /P the run would clean TEMP.
+TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
+{
+    std::string folder = scratchFolder();
+    makeFile(folder + "\\a.tmp");
+    SetEnvironmentVariableA("TMP", folder.c_str());
+    SetEnvironmentVariableA("TEMP", folder.c_str());
+    const std::string missingLog = folder + "\\missing\\dustrel.log";
+    auto slip = [](const std::string& named, const char* form) {
+        return crlf("\nThe option \"" + named + "\" must be given as " + form + ".\n\n" + systemText(87));
+    };
+    struct {
+        std::string arguments;
+        DWORD code;
+        std::string output;
+    } cases[] = {
+        {"/P " + folder, 87, slip("/P", "/P:folder")}, {"/P=" + folder, 87, slip("/P=" + folder, "/P:folder")},
+        {"/P" + folder, 87, slip("/P" + folder, "/P:folder")}, {"/p:", 87, slip("/p:", "/P:folder")},
+        {"\"/p:\"", 87, slip("/p:", "/P:folder")}, {"\"/p: \" /log:x /D:0", 87, slip("/p: ", "/P:folder")},
+        {"/LOG " + missingLog, 87, slip("/LOG", "/LOG:file")}, {"/q /p=x", 87, ""},
+        {"/log:" + missingLog, ERROR_PATH_NOT_FOUND,
+         crlf("\nFailed to open the log file \"" + missingLog + "\".\n\n" + systemText(ERROR_PATH_NOT_FOUND))},
+        {"-Q /log:" + missingLog, ERROR_PATH_NOT_FOUND, ""},
+    };
+    for (const auto& c : cases) {
+        DustrelRun run = runDustrel("/y /a " + c.arguments);
+        EXPECT_EQ(run.exitCode, c.code) << c.arguments;
+        EXPECT_EQ(run.output, c.output) << c.arguments;
+        EXPECT_TRUE(exists(folder + "\\a.tmp")) << c.arguments;
+    }
+    EXPECT_FALSE(exists(folder + "\\missing"));
+}
+
+// Two runs append to one log, the second under /Q: each record has its
+// first line, every byte standard output got or would have got, the
+// summary over all levels and the exit code. Standard output is as
+// without the log.
+TEST(Run, LogRecordsEachRunWithItsSummary)
+{
+    std::string folder = scratchFolder(), target = folder + "\\t", log = folder + "\\dustrel.log";
+    makeFolder(target);
+    makeFolder(target + "\\~d");
+    for (const char* name : {"\\a.tmp", "\\keep.txt", "\\~d\\busy"})
+        makeFile(target + name);
+    HANDLE file = CreateFileA((target + "\\a.tmp").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "12345", 5, &written, nullptr);
+    CloseHandle(file);
+    HANDLE held = CreateFileA((target + "\\~d\\busy").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string arguments = "/y /p:" + target + " /log:" + log;
+    DustrelRun first = runDustrel(arguments);
+    CloseHandle(held);
+    DustrelRun second = runDustrel("/q  " + arguments);
+    EXPECT_EQ(first.exitCode, 0u);
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(second.output, "");
+
+    auto sortedLines = [](std::string text) {
+        std::vector<std::string> lines;
+        for (size_t end; (end = text.find("\r\n")) != std::string::npos; text.erase(0, end + 2))
+            lines.push_back(text.substr(0, end));
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    const std::string ending = "\n\n" + systemText(0) + "\n";
+    EXPECT_EQ(sortedLines(first.output),
+              sortedLines(crlf("\nCleaning  " + target + "\\\nDeleting  " + target + "\\a.tmp\nSkipping  " + target +
+                               "\\keep.txt\nScanning  " + target + "\\~d\\\nDeleting  " + target +
+                               "\\~d\\busy ** Failed, error 32 **\nRemoving  " + target + "\\~d\\\nNotEmpty  " +
+                               target + "\\~d\\" + ending)));
+
+    std::string records;
+    file = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char block[4096];
+    for (DWORD got; ReadFile(file, block, sizeof block, &got, nullptr) && got > 0;)
+        records.append(block, got);
+    CloseHandle(file);
+    records = std::regex_replace(records, std::regex("Dustrel " DUSTREL_VERSION ", 20\\d\\d-[01]\\d-[0-3]\\d "
+                                                     "[0-2]\\d:[0-5]\\d:[0-5]\\d, [^\\\\\r\n]+\\\\[^:\r\n]+: "), "@");
+    EXPECT_EQ(records.substr(0, records.find("@", 1)),
+              "@" + arguments + first.output + "Summary: 1 file deleted, 0 folders removed, 1 skipped, 0 spared, "
+              "1 failed (32), 5 bytes freed.\r\nExit code 0.\r\n");
+    std::string secondRecord = records.substr(std::min(records.find("@", 1), records.size()));
+    EXPECT_EQ(sortedLines(secondRecord),
+              sortedLines("@/q  " + arguments + crlf("\nCleaning  " + target + "\\\nSkipping  " + target +
+                                                     "\\keep.txt\nScanning  " + target + "\\~d\\\nDeleting  " + target +
+                                                     "\\~d\\busy\nRemoving  " + target + "\\~d\\" + ending +
+                                                     "Summary: 1 file deleted, 1 folder removed, 1 skipped, 0 spared, "
+                                                     "0 failed, 0 bytes freed.\nExit code 0.\n")))
+        << records;
 }
 
 TEST(Run, FullStandardOutputChangesNothingElse)
@@ -143,6 +239,26 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
         if (HasFailure())
             break;
     }
+}
+
+// Where nobody could see the box (a window station that is not visible, as
+// a service or a task run whether the user is logged on or not gets), the
+// run is declined at once rather than waiting on it.
+TEST(Run, NoBoxWhereNobodyCanSeeIt)
+{
+    std::string folder = scratchFolder();
+    makeFile(folder + "\\a.tmp");
+    HWINSTA visible = GetProcessWindowStation();
+    HWINSTA hidden = CreateWindowStationA("DustrelHidden", 0, WINSTA_ALL_ACCESS, nullptr);
+    SetProcessWindowStation(hidden);
+    HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(visible);
+    DustrelRun run = runCommandLine("B:\\dustrel.exe /p:" + folder, "", nullptr, "DustrelHidden\\Default");
+    CloseDesktop(desktop);
+    CloseWindowStation(hidden);
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_SIGNAL_REFUSED));
+    EXPECT_EQ(run.output, "");
+    EXPECT_TRUE(exists(folder + "\\a.tmp"));
 }
 
 // A user's batch file, run by Wine's own cmd.exe, calls dustrel.exe from the

@@ -56,6 +56,10 @@ struct Scenario {
 };
 
 #define VERBS "Cleaning|Deleting|Skipping|Scanning|Removing|NotEmpty|SkipDate"
+#define EVERYTHING_TREE "a.tmp|keep.txt|keep/|keep/z.tmp|~d/|~d/x.txt|~d/sub/|~d/sub/y"
+#define EVERYTHING_SWEEP                                                                                            \
+    "|Cleaning |Deleting a.tmp|Skipping keep.txt|Skipping keep\\|Scanning ~d\\|Deleting ~d\\x.txt|Scanning ~d\\sub\\" \
+    "|Deleting ~d\\sub\\y|Removing ~d\\sub\\|Removing ~d\\%R"
 #define SAME_DAY_TREE "-old.tmp|new.tmp|-keep.txt|~new/|-~new/x|-~old/|-~old/a|~old/b"
 #define SAME_DAY_SWEEP                                                                                              \
     "|Cleaning |Deleting old.tmp|SkipDate new.tmp|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\"               \
@@ -85,10 +89,18 @@ struct Scenario {
 #define OLD_ALIAS_TREE "t/|-t/~%{FF41}.tmp|t/~a.tmp|victim/|victim/a.tmp"
 
 const Scenario scenarios[] = {
-    // A tree with everything a sweep meets.
-    {0, "a.tmp|keep.txt|keep/|keep/z.tmp|~d/|~d/x.txt|~d/sub/|~d/sub/y", "/y /p:%T", 0,
-     "|Cleaning |Deleting a.tmp|Skipping keep.txt|Skipping keep\\|Scanning ~d\\|Deleting ~d\\x.txt|Scanning ~d\\sub\\"
-     "|Deleting ~d\\sub\\y|Removing ~d\\sub\\|Removing ~d\\%R", "keep.txt|keep/|keep/z.tmp"},
+    // A tree with everything a sweep meets: listed (without /Y, and no box is shown), then cleaned.
+    {0, EVERYTHING_TREE, "/l /p:%T", 0, EVERYTHING_SWEEP "Summary: 3 files to delete, 2 folders to remove, "
+     "2 skipped, 0 spared, 0 failed, 0 bytes to free.|", "*"},
+    {0, EVERYTHING_TREE, "/y /p:%T", 0, EVERYTHING_SWEEP, "keep.txt|keep/|keep/z.tmp"},
+    // A list knows what stays without acting: a folder that keeps something is not to be removed.
+    {0, SAME_DAY_TREE, "-L /o /p:%T /log:%T\\~old\\b", 0, "|Cleaning |Deleting old.tmp|SkipDate new.tmp"
+     "|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\|Deleting ~old\\a|Skipping ~old\\b|Removing ~old\\%R"
+     "Summary: 2 files to delete, 0 folders to remove, 2 skipped, 2 spared, 0 failed, 0 bytes to free.|", "*"},
+    // The log is never touched, at any depth, /A or not.
+    {0, "~logs/|~logs/run.log|other.txt", "/y /a /p:%T /log:%T\\~logs\\run.log", 0,
+     "|Cleaning |Deleting other.txt|Scanning ~logs\\|Skipping ~logs\\run.log|Removing ~logs\\|NotEmpty ~logs\\%R",
+     "~logs/|~logs/run.log"},
     // The diagnostic switch: a dry run with folder headers, name and date traces, lengths; /Q keeps only those.
     {0, "-a.tmp|-keep|-~d/|-~d/x", "/y /o /DuskHawk /p:%T", 0,
      "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Deleting a.tmp  [23]|[keep]%t[]|Skipping keep  [22]"
@@ -131,9 +143,11 @@ const Scenario scenarios[] = {
     {0, "a/|a/b/|a/b/x", "/y /a /p:a", ERROR_INVALID_DATA,
      "|Cleaning  a\\|Scanning  a\\b\\|Failed with an internal error.  Invalid path: [a\\b]%R", "*", "."},
     // /A refuses a root, and the System folder by another drive (dry runs only); the unit tests try more names.
-    {0, "", "/y /a /DuskHawk /p:C:\\.", 5, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]%B[C:\\.\\]%X", ""},
+    {0, "", "/y /a /DuskHawk /p:C:\\.", 5, "%D|Cleaning  C:\\.\\%A[C:\\.\\]   [5]|%B[C:\\.\\]%X", ""},
+    {0, "", "/a /l /p:C:\\.", 5, "|Cleaning  C:\\.\\%B[C:\\.\\]%R"
+     "Summary: 0 files to delete, 0 folders to remove, 0 skipped, 0 spared, 1 failed (5), 0 bytes to free.|", ""},
     {0, "", "/y /a /DuskHawk /p:Z:\\drive_c\\windows\\system32", 5, "%D|Cleaning  Z:\\drive_c\\windows\\system32\\"
-     "%A[Z:\\drive_c\\windows\\system32\\]   [28]%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
+     "%A[Z:\\drive_c\\windows\\system32\\]   [28]|%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
     // Hostile trees.
     {1252, HOSTILE_TREE, "/y /p:%T\\t", 123,
      HOSTILE_LINES "|Scanning t\\~?..?..?victim\\ !123|Scanning t\\~?..?\\ !123|Scanning t\\~\xa5..\xa5..\xa5victim\\"
@@ -201,7 +215,7 @@ std::string expand(std::string text, const std::string& folder, DWORD code = 0)
     snprintf(date, sizeof date, "%u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
     const char* const marks[][2] = {
         {"%X", "||Process is exiting with return code %c.%R"}, {"%R", "||%r|"}, {"%A", "||CurrentFolder: "},
-        {"%B", "||Deleting all files from this folder is not allowed: "},
+        {"%B", "|Deleting all files from this folder is not allowed: "},
         {"%O", "|Created Date : 2019/03/14|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d"},
         {"|", "\n"}, {"%D", "\n WINDIR: [C:\\windows\\]\n SYSDIR: [C:\\windows\\system32\\]\n"},
         {"%t", "\t"}, {"%d", date}, {"%h", "\x95\x5c"}, {"%T", folder.c_str()},

@@ -25,7 +25,8 @@ std::string readAvailable(HANDLE pipe)
 
 // A process the child starts (Wine's desktop) may inherit the pipe, so its
 // end may never come: the child's exit ends the run.
-DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& currentFolder, HANDLE output)
+DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& currentFolder, HANDLE output,
+                          const char* desktop)
 {
     DustrelRun run = {"", 0xFFFFFFFF};
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -34,6 +35,8 @@ DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& cu
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
+    std::wstring desktopName = desktop != nullptr ? wideText(desktop) : L"";
+    startup.lpDesktop = desktop != nullptr ? &desktopName[0] : nullptr;
     startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
     SetHandleInformation(startup.hStdOutput, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
@@ -59,9 +62,10 @@ DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& cu
     return run;
 }
 
-DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output)
+DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder, HANDLE output,
+                          const char* desktop)
 {
-    return runCommandLine(wideText(commandLine), currentFolder, output);
+    return runCommandLine(wideText(commandLine), currentFolder, output, desktop);
 }
 
 DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder)

@@ -12,12 +12,13 @@ struct DustrelRun {
 };
 
 // Runs commandLine (program path included) from currentFolder ("": the
-// test's own), writing to output (nullptr: a pipe the run collects). The
-// command line goes as UTF-16, so it may hold what no ANSI text can.
+// test's own), writing to output (nullptr: a pipe the run collects), on
+// desktop ("station\desktop"; nullptr: the test's own). The command line
+// goes as UTF-16, so it may hold what no ANSI text can.
 DustrelRun runCommandLine(const std::wstring& commandLine, const std::string& currentFolder = "",
-                          HANDLE output = nullptr);
+                          HANDLE output = nullptr, const char* desktop = nullptr);
 DustrelRun runCommandLine(const std::string& commandLine, const std::string& currentFolder = "",
-                          HANDLE output = nullptr);
+                          HANDLE output = nullptr, const char* desktop = nullptr);
 DustrelRun runDustrel(const std::string& arguments, const std::string& currentFolder = "");
 std::wstring wideText(const std::string& ansi);  // from the ANSI code page
 // What a pipe holds now, without waiting for more.

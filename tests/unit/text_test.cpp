@@ -9,6 +9,7 @@
 #include "common/ansi_text.h"
 #include "common/folder_path.h"
 #include "common/run_records.h"
+#include "console/summary_line.h"
 #include "main/arguments.h"
 #include "main/command_line.h"
 #include "main/exact_arguments.h"
@@ -61,6 +62,22 @@ TEST(Text, NamesFoldersLinesAndNumbers)
     EXPECT_STREQ(number, "0 206 -2147483648 -1 ");
     EXPECT_TRUE(equalsNoCase("\x82\x60", "\x82\x81")) << "full-width A and a are a case pair in 932";
 
+    // The summary: singular words for 1, distinct failure codes ascending, the lowest kept when too many.
+    char summary[MESSAGE_BUFFER];
+    runTotals = RunTotals{1, 1, 2, 0, 0, 1, {}, 0};
+    writeSummaryLine(summary);
+    EXPECT_STREQ(summary, "Summary: 1 file deleted, 1 folder removed, 2 skipped, 0 spared, 0 failed, 1 byte freed.\n");
+    for (DWORD code : {32u, 5u, 32u, 0x80000001u, 123u})
+        countFailure(code);
+    for (DWORD code = 1000; code < 1020; ++code)
+        countFailure(code);
+    runOptions.listOnly = true;
+    runTotals.bytesFreed = 5000000000ull;
+    writeSummaryLine(summary);
+    EXPECT_STREQ(summary, "Summary: 1 file to delete, 1 folder to remove, 2 skipped, 0 spared, 25 failed (5, 32, 123, 1000, "
+                          "1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012), 5000000000 bytes to free.\n");
+    runOptions.listOnly = false;
+
     // Listed names that no tree under Wine holds: path characters, and the longest name in 932.
     char name[LISTED_NAME_BUFFER];
     std::string hiragana;
@@ -103,7 +120,6 @@ TEST(Text, CommandLineSplitAndRead)
     WCHAR* words[3];
     EXPECT_EQ(splitCommandLine(L"x abcdefghij klm n o p", storage, 8, words, 3), 2);
     EXPECT_EQ(storage[8], L'-') << "what does not fit is dropped, never written past the storage";
-    EXPECT_STREQ(commandLineTail(L"\"C:\\a b\\x.exe\"  /y /q"), L"/y /q");
 
     // Arguments are taken only in their exact spelling: no look-alike, no control character.
     struct {
@@ -134,16 +150,20 @@ TEST(Text, CommandLineSplitAndRead)
             pointers.push_back(&argument[0]);
         return readArguments(int(pointers.size()), pointers.data(), nullptr);
     };
-    read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b"});
+    read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b", "/log:a", "-LOG:b"});
     EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
-                runOptions.diagnostic && !runOptions.applyChanges);
-    EXPECT_STREQ(targetFolder, "D:\\b") << "the last folder counts";
-    for (const char* other : {"/yes", "y", "/p", "/duskhawk", "\\DuskHawk", "//y", "/??"}) {
+                runOptions.diagnostic && !runOptions.applyChanges && !runOptions.listOnly);
+    EXPECT_STREQ(targetFolder, "D:\\b\\") << "the last folder counts";
+    EXPECT_STREQ(logFileArgument(), "b") << "the last log counts";
+    read({"-l"});
+    EXPECT_TRUE(runOptions.listOnly && !runOptions.applyChanges && runOptions.confirm);
+    read({"/L", "/DuskHawk"});
+    EXPECT_FALSE(runOptions.diagnostic) << "a list shows no trace";
+    for (const char* other : {"/yes", "y", "/duskhawk", "\\DuskHawk", "//y", "/??", "/LO", "/Lx", "p:x", "/"}) {
         EXPECT_EQ(read({other}), argumentsRead);
-        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && targetFolder[0] == '\0') << other;
+        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && !runOptions.listOnly && targetFolder[0] == '\0' &&
+                    logFileArgument() == nullptr) << other;
     }
-    read({"/p:C:\\a", "/p:"});
-    EXPECT_STREQ(targetFolder, "") << "an empty /p: means TEMP again";
     // /D:n: the longest period holds; any value but 1 to 3650 in decimal digits refuses the run.
     struct {
         Words arguments;
@@ -156,22 +176,47 @@ TEST(Text, CommandLineSplitAndRead)
         EXPECT_EQ(runOptions.spareDays, c.spareDays) << c.arguments[0];
         EXPECT_EQ(runOptions.oldOnly, c.spareDays != 0) << c.arguments[0];
     }
-    for (const char* bad : {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
-                            "/D", "-d7", "/D:x"}) {
-        EXPECT_EQ(read({"/D:9", bad}), argumentsRefused) << bad;
-        EXPECT_STREQ(refusedArgument(), bad);
+    // Slips are refused, the first on the command line named; /? still wins.
+    struct {
+        RefusalKind kind;
+        Words bad;
+    } refusals[] = {
+        {refusalDayCount, {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
+                           "/D", "-d7", "/D:x"}},
+        {refusalFolderOption, {"/P", "/Pause", "/P=D:\\x", "/PD:\\x", "-p:", "/p: ", "/P:\t ", "/p;x"}},
+        {refusalLogOption, {"/LOG", "/log: ", "-Log:", "/LOGFILE:x", "/log=x"}},
+    };
+    for (const auto& c : refusals) {
+        for (const std::string& bad : c.bad) {
+            EXPECT_EQ(read({"/D:9", "/p:x", bad, "/p", "/D:0", "/log"}), argumentsRefused) << bad;
+            EXPECT_EQ(refusedArgument()->argument, held[3]) << bad;
+            EXPECT_EQ(refusedArgument()->kind, c.kind) << bad;
+            EXPECT_EQ(read({bad, "/y", "-?"}), argumentsAskUsage) << bad;
+        }
+    }
+    // A folder counts by its normal form: 259 characters and any trailing backslashes fit.
+    for (int length : {259, 260}) {
+        read({"/p:" + std::string(length, 'a') + "\\\\\\"});
+        EXPECT_EQ(targetFolderTooLong(), length > 259) << length;
+        EXPECT_EQ(std::string(targetFolder), length > 259 ? "" : std::string(length, 'a') + "\\") << length;
     }
     char program[] = "x", shownAsUsage[] = "/?";  // "/" and a control character, shown with "?"
     char* pair[] = {program, shownAsUsage};
     const unsigned char inexact[] = {0, 1};
     EXPECT_EQ(readArguments(2, pair, inexact), argumentsRefused);
-    EXPECT_EQ(refusedArgumentKind(), refusedInexact);
-    for (int length : {260, 261}) {
-        read({"/p:" + std::string(length, 'a')});
-        EXPECT_EQ(targetFolderTooLong(), length > 260) << length;
-    }
+    EXPECT_EQ(refusedArgument()->kind, refusalInexact);
     read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});
     EXPECT_FALSE(targetFolderTooLong());
+    setAnsiCodePage(932);
+    read({"/p:C:\\" + hyou + "\\\\"});
+    EXPECT_EQ(targetFolder, "C:\\" + hyou + "\\") << "a trail byte 0x5C is no trailing backslash";
+
+    // The log's record takes the command line after the program path as it came.
+    for (const auto& c : {Words{"x.exe /y  /log:a", "/y  /log:a"}, Words{"\"C:\\A B\\x\" \t /y \"/p:a b\"", "/y \"/p:a b\""},
+                          Words{"x", ""}, Words{"\"x y", ""}}) {
+        std::wstring line(c[0].begin(), c[0].end()), tail(c[1].begin(), c[1].end());
+        EXPECT_STREQ(commandLineTail(line.c_str()), tail.c_str()) << c[0];
+    }
 }
 
 } // namespace
