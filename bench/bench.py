@@ -348,10 +348,15 @@ def machine_lines(bench):
     kernel = platform.release()
     fs = subprocess.run(["df", "-T", bench.scratch], capture_output=True, text=True).stdout
     fs_type = fs.splitlines()[-1].split()[1] if fs else "?"
+    # Where the kernel runs no 32-bit programs, Wine's 32-bit side runs under qemu's emulator.
+    emulator = "natively"
+    if os.path.exists("/proc/sys/fs/binfmt_misc/qemu-i386"):
+        version = subprocess.run(["qemu-i386-static", "--version"], capture_output=True, text=True).stdout
+        emulator = "under %s (user mode)" % (version.splitlines()[0] if version else "qemu")
     return [
         "- Date: %s" % datetime.datetime.now().strftime("%Y-%m-%d %H:%M %Z").strip(),
         "- CPU: %s, %d cores" % (cpu, os.cpu_count()),
-        "- Wine: %s; Linux %s; trees on %s" % (wine, kernel, fs_type),
+        "- Wine: %s; Linux %s; trees on %s; 32-bit programs run %s" % (wine, kernel, fs_type, emulator),
         "- Runs: %d of each contender per row, interleaved (one run each per round, the order rotating); figures are medians" % bench.runs,
     ]
 
