@@ -86,6 +86,9 @@ struct Scenario {
     "|Deleting t\\~?.tmp !123|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\"       \
     "|Deleting t\\~?0;pwned?.tmp !123|Deleting t\\~?.tmp !123|Deleting t\\~?x.tmp !123"
 #define HOSTILE_GONE "|t/~d/y.tmp|t/COM10.tmp|t/nulx.tmp|t/CONOUT.tmp"
+// Two pairs of entries swapped, each pair at once (renameat2 with RENAME_EXCHANGE), so that the
+// sweep never finds the name missing in between.
+#define EXCHANGE_TWICE "perl -e 'for (1, 2) { syscall(316, -100, shift, -100, shift, 2) == 0 or die }'"
 #define OLD_ALIAS_TREE "t/|-t/~%{FF41}.tmp|t/~a.tmp|victim/|victim/a.tmp"
 
 const Scenario scenarios[] = {
@@ -168,7 +171,7 @@ const Scenario scenarios[] = {
     {0, "t/|t/~m/|^t/~r.tmp|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
      "|Cleaning t\\|Scanning t\\~m\\|Removing t\\~m\\|Deleting t\\~r.tmp !1920|Scanning t\\~zz\\ !1920"
      "|Removing t\\~zz\\ !1920%R", "t/|t/~r.tmp|t/~zz/", "",
-     "t/~m:$mv '%U/t/~r.tmp' '%U/r'; ln -s '%U/victim/ro' '%U/t/~r.tmp'; mv '%U/t/~zz' '%U/zz'; ln -s '%U/victim' '%U/t/~zz'"},
+     "t/~m:$ln -s '%U/victim/ro' '%U/r' && ln -s '%U/victim' '%U/zz' && " EXCHANGE_TWICE " '%U/t/~r.tmp' '%U/r' '%U/t/~zz' '%U/zz'"},
     {0, "t/|t/~m/|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
      "|Cleaning t\\|Scanning t\\~m\\|Removing t\\~m\\|Scanning t\\~zz\\ !1920|Removing t\\~zz\\ !1920%R",
      "t/|t/~zz/|t/~zz/x", "", "t/~m:t/~zz>zz=0,victim>t/~zz=0,t/~m>mm=32,t>tt=32"},
