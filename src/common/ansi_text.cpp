@@ -167,17 +167,9 @@ void appendDigits(TextBuilder* builder, ULONGLONG value, unsigned width)
 
 void appendNumber(TextBuilder* builder, DWORD value)
 {
-    char digits[12];
-    unsigned position = sizeof digits;
-    digits[--position] = '\0';
-    LONG signedValue = static_cast<LONG>(value);
     // Magnitude in unsigned arithmetic, so the most negative value is safe too.
-    DWORD magnitude = signedValue < 0 ? 0u - value : value;
-    do {
-        digits[--position] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (signedValue < 0)
-        digits[--position] = '-';
-    appendText(builder, digits + position);
+    bool negative = static_cast<LONG>(value) < 0;
+    if (negative)
+        appendText(builder, "-");
+    appendDigits(builder, negative ? 0u - value : value, 1);
 }

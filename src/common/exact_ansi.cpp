@@ -13,7 +13,7 @@ bool isControlCharacter(WCHAR c)
 
 unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned size)
 {
-    if (units == 0 || units > LONGEST_EXACT_TEXT)
+    if (units == 0 || units > LONGEST_EXACT_TEXT || size == 0)  // a size of 0 would only ask for one
         return 0;
     UINT codePage = ansiCodePageInUse();
     BOOL usedDefault = FALSE;
@@ -32,17 +32,35 @@ unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned 
     return static_cast<unsigned>(bytes);
 }
 
-void writeShownText(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR))
+static bool isHidden(WCHAR c, bool (*hidden)(WCHAR))
+{
+    return isControlCharacter(c) || (hidden != nullptr && hidden(c));
+}
+
+static void writeShownText(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR))
 {
     unsigned length = 0;
     for (unsigned i = 0; i < units && length + 1 < size;) {
         unsigned characterUnits = IS_HIGH_SURROGATE(wide[i]) && i + 1 < units ? 2 : 1;
-        bool shown = !isControlCharacter(wide[i]) && !(hidden != nullptr && hidden(wide[i]));
-        unsigned bytes = shown ? convertExactly(wide + i, characterUnits, text + length, size - 1 - length) : 0;
+        unsigned bytes = !isHidden(wide[i], hidden) ? convertExactly(wide + i, characterUnits, text + length, size - 1 - length) : 0;
         if (bytes == 0)
             text[length++] = '?';
         length += bytes;
         i += characterUnits;
     }
     text[length] = '\0';
+}
+
+int readExactly(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR))
+{
+    unsigned hiddenAt = 0;
+    while (hiddenAt < units && !isHidden(wide[hiddenAt], hidden))
+        ++hiddenAt;
+    unsigned bytes = hiddenAt == units && units > 0 ? convertExactly(wide, units, text, size - 1) : 0;
+    if (bytes != 0 || units == 0) {
+        text[bytes] = '\0';
+        return 1;
+    }
+    writeShownText(wide, units, text, size, hidden);
+    return 0;
 }

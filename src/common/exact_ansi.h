@@ -16,7 +16,8 @@ bool isControlCharacter(WCHAR c);
 // does not fit.
 unsigned convertExactly(const WCHAR* wide, unsigned units, char* ansi, unsigned size);
 
-// Writes wide as text (size bytes with its terminating zero), one character
-// at a time, with "?" for each that has no exact spelling, is a control
-// character, or is one that hidden() names.
-void writeShownText(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR));
+// Writes wide as text (size bytes with its terminating zero) and returns 1
+// when it is exact: no control character, none that hidden() (or nullptr)
+// names, and an exact spelling that fits. Otherwise returns 0 and writes it
+// one character at a time, with "?" for each such character.
+int readExactly(const WCHAR* wide, unsigned units, char* text, unsigned size, bool (*hidden)(WCHAR));

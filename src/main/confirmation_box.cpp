@@ -5,17 +5,12 @@
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 #include "common/version.h"
+#include "main/library_call.h"
 
 typedef HWINSTA(WINAPI* GetProcessWindowStationCall)();
 typedef BOOL(WINAPI* GetUserObjectInformationCall)(HANDLE, int, void*, DWORD, DWORD*);
 typedef HWND(WINAPI* GetForegroundWindowCall)();
 typedef int(WINAPI* MessageBoxCall)(HWND, const char*, const char*, UINT);
-
-template <typename Call>
-static Call findCall(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // False when the window station says it is not visible; true when it is, or
 // when it cannot tell (the box itself then decides).

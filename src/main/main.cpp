@@ -27,9 +27,10 @@ int main()
 {
     setAnsiCodePage(GetACP());
     openConsoleStream(GetStdHandle(STD_OUTPUT_HANDLE));
-    int count = splitCommandLine(GetCommandLineW(), wordStorage, COMMAND_LINE_UNITS, words, MAX_WORDS);
+    const WCHAR* commandLine = GetCommandLineW();
+    int count = splitCommandLine(commandLine, wordStorage, COMMAND_LINE_UNITS, words, MAX_WORDS);
     readExactArguments(count, words, argumentStorage, sizeof argumentStorage, arguments, inexact);
-    readExactText(commandLineTail(GetCommandLineW()), commandTail, sizeof commandTail);
+    readExactText(commandLineTail(commandLine), commandTail, sizeof commandTail);
     DWORD code = runDustrel(count, arguments, inexact, commandTail);
     closeConsoleStream();
     return static_cast<int>(code);

@@ -5,6 +5,7 @@
 #include "common/version.h"
 #include "console/output_stream.h"
 #include "console/summary_line.h"
+#include "main/library_call.h"
 
 enum { ACCOUNT_NAME = 256 };
 
@@ -13,12 +14,6 @@ typedef BOOL(WINAPI* GetTokenInformationCall)(HANDLE, TOKEN_INFORMATION_CLASS, v
 typedef BOOL(WINAPI* LookupAccountSidCall)(const char*, PSID, char*, DWORD*, char*, DWORD*, SID_NAME_USE*);
 
 static HANDLE logFile = INVALID_HANDLE_VALUE;
-
-template <typename Call>
-static Call findCall(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // "DOMAIN\name" of the account the process runs as, from its token, so
 // that SYSTEM shows as NT AUTHORITY\SYSTEM. advapi32.dll is loaded only for

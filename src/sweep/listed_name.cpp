@@ -14,11 +14,6 @@ static bool isPathCharacter(WCHAR c)
     return false;
 }
 
-static bool cannotStandInName(WCHAR c)
-{
-    return isControlCharacter(c) || isPathCharacter(c);
-}
-
 static WCHAR upperAscii(WCHAR c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<WCHAR>(c - 'a' + 'A') : c;
@@ -63,26 +58,10 @@ static bool endsInDotOrBlank(const WCHAR* wide, unsigned units)
     return units > 0 && (wide[units - 1] == '.' || wide[units - 1] == ' ');
 }
 
-static bool holdsForbiddenCharacter(const WCHAR* wide, unsigned units)
-{
-    for (unsigned i = 0; i < units; ++i) {
-        if (cannotStandInName(wide[i]))
-            return true;
-    }
-    return false;
-}
-
 int readListedName(const WCHAR* wide, unsigned units, char* name)
 {
     if (units > LISTED_NAME_UNITS)
         units = LISTED_NAME_UNITS;
-    if (!holdsForbiddenCharacter(wide, units)) {
-        unsigned bytes = convertExactly(wide, units, name, LISTED_NAME_BUFFER - 1);
-        if (bytes != 0) {
-            name[bytes] = '\0';
-            return !isDeviceName(wide, units) && !endsInDotOrBlank(wide, units);
-        }
-    }
-    writeShownText(wide, units, name, LISTED_NAME_BUFFER, isPathCharacter);
-    return 0;
+    int exact = readExactly(wide, units, name, LISTED_NAME_BUFFER, isPathCharacter);
+    return exact && units > 0 && !isDeviceName(wide, units) && !endsInDotOrBlank(wide, units);
 }
