@@ -34,3 +34,17 @@ int normalizeFolder(char* path)
 {
     return copyFolderInNormalForm(path, path);
 }
+
+int normalizeWideFolder(WCHAR* path)
+{
+    unsigned units = 0;
+    while (path[units] != L'\0')
+        ++units;
+    while (units > 0 && path[units - 1] == L'\\')
+        --units;
+    if (units + 1 > LONGEST_PATH)
+        return 0;
+    path[units] = L'\\';
+    path[units + 1] = L'\0';
+    return 1;
+}

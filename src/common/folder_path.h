@@ -3,6 +3,8 @@
 // empty path or one of backslashes only becomes "\".
 #pragma once
 
+#include <windows.h>
+
 // Rewrites a path held in a PATH_BUFFER in place. Returns 1, or 0 when the
 // normal form would not fit; the path is then left as it was.
 int normalizeFolder(char* path);
@@ -11,3 +13,7 @@ int normalizeFolder(char* path);
 // Returns 1, or 0 when the normal form would not fit; folder is then left
 // as it was.
 int copyFolderInNormalForm(char* folder, const char* path);
+
+// Brings a UTF-16 path (a buffer of LONGEST_PATH + 2 units) into folder
+// normal form in place. Returns 1, or 0 when it would not fit.
+int normalizeWideFolder(WCHAR* path);

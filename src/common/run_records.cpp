@@ -5,6 +5,7 @@ static const RunOptions START_OPTIONS = {true, false, 0, false, false, false, tr
 RunOptions runOptions = START_OPTIONS;
 SystemFolders systemFolders;
 char targetFolder[PATH_BUFFER];
+TargetFolder runTarget;
 RunLog runLog;
 RunTotals runTotals;
 
@@ -31,6 +32,8 @@ void resetRunRecords()
     runOptions = START_OPTIONS;
     systemFolders = SystemFolders{};
     targetFolder[0] = '\0';
+    runTarget.path[0] = L'\0';
+    runTarget.shown[0] = '\0';
     runLog = RunLog{};
     runTotals = RunTotals{};
 }

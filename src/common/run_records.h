@@ -9,6 +9,8 @@ enum {
     PATH_BUFFER = 261,         // MAX_PATH characters and the terminating zero
     MESSAGE_BUFFER = 512,      // one message line or one error text
     MOST_FAILURE_CODES = 16,   // distinct codes the summary names; the highest give way
+    LONGEST_PATH = 32767,      // UTF-16 units of the longest path the platform takes
+    SHOWN_PATH_BUFFER = 2 * LONGEST_PATH + 2,  // a path in the ANSI code page, two bytes a unit at most
 };
 
 struct RunOptions {
@@ -25,6 +27,14 @@ struct RunOptions {
 struct SystemFolders {
     char windowsFolder[PATH_BUFFER];
     char systemFolder[PATH_BUFFER];
+};
+
+// The folder the run cleans: in folder normal form as the system holds it,
+// and as lines show it, with "?" for each character the ANSI code page
+// cannot spell exactly or that is a control character.
+struct TargetFolder {
+    WCHAR path[LONGEST_PATH + 2];
+    char shown[SHOWN_PATH_BUFFER];
 };
 
 // The log the run appends to, by identity: the sweep leaves that file alone.
@@ -49,6 +59,7 @@ struct RunTotals {
 extern RunOptions runOptions;
 extern SystemFolders systemFolders;
 extern char targetFolder[PATH_BUFFER];
+extern TargetFolder runTarget;
 extern RunLog runLog;
 extern RunTotals runTotals;
 

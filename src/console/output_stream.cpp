@@ -3,39 +3,76 @@
 #include "common/ansi_text.h"
 #include "common/run_records.h"
 
+enum {
+    // The log is written whole lines at a time, so that runs that append
+    // to one log never splice each other's lines: its block holds the
+    // longest line, a path of the longest length and its words.
+    LOG_BLOCK = 2 * 32767 + 1024,
+};
+
 // Standard output, or the log: each collects its own blocks.
 struct OutputStream {
     HANDLE target;
-    char block[OUTPUT_BLOCK];
+    char* block;
+    unsigned size;
     unsigned used;
     bool failed;
+    DWORD failure;   // the code of the write that failed
     bool lineEnded;  // the last byte taken was a line feed
+    bool wholeLines;  // written out a line end at a time
 };
 
-static OutputStream consoleStream;
-static OutputStream logStream = {nullptr, {}, 0, true, true};
+static char consoleBlock[OUTPUT_BLOCK];
+static char logBlock[LOG_BLOCK];
+static char translated[2 * LOG_BLOCK];
+static OutputStream consoleStream = {nullptr, consoleBlock, OUTPUT_BLOCK, 0, false, 0, true, false};
+static OutputStream logStream = {nullptr, logBlock, LOG_BLOCK, 0, true, 0, true, true};
 
 static void openStream(OutputStream* stream, HANDLE target)
 {
     stream->target = target;
     stream->used = 0;
     stream->failed = false;
+    stream->failure = 0;
     stream->lineEnded = true;
 }
 
-static void writeBlock(OutputStream* stream)
+// Writes out the first count bytes of the block, each LF as CR LF, in one
+// call, and keeps the rest.
+static void writeOut(OutputStream* stream, unsigned count)
 {
-    char translated[2 * OUTPUT_BLOCK];
     unsigned length = 0;
-    for (unsigned i = 0; i < stream->used; ++i) {
+    for (unsigned i = 0; i < count; ++i) {
         if (stream->block[i] == '\n')
             translated[length++] = '\r';
         translated[length++] = stream->block[i];
     }
-    stream->used = 0;
+    MoveMemory(stream->block, stream->block + count, stream->used - count);
+    stream->used -= count;
     DWORD written = 0;
-    if (!WriteFile(stream->target, translated, length, &written, nullptr) || written != length)
+    if (!WriteFile(stream->target, translated, length, &written, nullptr)) {
         stream->failed = true;
+        stream->failure = GetLastError();
+    } else if (written != length) {
+        stream->failed = true;
+        stream->failure = ERROR_WRITE_FAULT;
+    }
+}
+
+// The bytes up to the last line end; 0 when there is none.
+static unsigned wholeLinesIn(const OutputStream* stream)
+{
+    unsigned end = stream->used;
+    while (end > 0 && stream->block[end - 1] != '\n')
+        --end;
+    return end;
+}
+
+// A line longer than the whole block is the only one ever written in parts.
+static void makeRoom(OutputStream* stream)
+{
+    unsigned lines = stream->wholeLines ? wholeLinesIn(stream) : 0;
+    writeOut(stream, lines > 0 ? lines : stream->used);
 }
 
 static void insertInto(OutputStream* stream, const char* text)
@@ -44,23 +81,27 @@ static void insertInto(OutputStream* stream, const char* text)
     if (remaining > 0 && !stream->failed)
         stream->lineEnded = text[remaining - 1] == '\n';
     while (remaining > 0 && !stream->failed) {
-        if (stream->used == OUTPUT_BLOCK)
-            writeBlock(stream);
+        if (stream->used == stream->size)
+            makeRoom(stream);
         if (stream->failed)
             return;
-        unsigned room = OUTPUT_BLOCK - stream->used;
+        unsigned room = stream->size - stream->used;
         unsigned count = remaining < room ? remaining : room;
         CopyMemory(stream->block + stream->used, text, count);
         stream->used += count;
         text += count;
         remaining -= count;
     }
+    // The log goes out about as often as standard output does, in whole lines.
+    unsigned lines = stream->wholeLines && stream->used >= OUTPUT_BLOCK ? wholeLinesIn(stream) : 0;
+    if (lines > 0 && !stream->failed)
+        writeOut(stream, lines);
 }
 
 static void closeStream(OutputStream* stream)
 {
     if (!stream->failed && stream->used > 0)
-        writeBlock(stream);
+        writeOut(stream, stream->used);
     stream->failed = true;
 }
 
@@ -99,9 +140,18 @@ int logLineEnded()
     return logStream.lineEnded;
 }
 
-void closeLogStream()
+DWORD flushLogStream()
 {
-    closeStream(&logStream);
+    if (!logStream.failed && logStream.used > 0)
+        writeOut(&logStream, logStream.used);
+    return logStream.failure;
+}
+
+DWORD closeLogStream()
+{
+    DWORD failure = flushLogStream();
+    logStream.failed = true;
+    return failure;
 }
 
 void emit(const char* text, int force)

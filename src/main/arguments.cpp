@@ -11,6 +11,7 @@ enum { MOST_SPARED_DAYS = 3650 };
 static bool folderTooLong;
 static ArgumentsRefusal refusal;
 static const char* logFile;
+static bool logRefused;
 
 // The first refusal on the command line is the one named.
 static void refuse(const char* argument, RefusalKind kind)
@@ -68,8 +69,10 @@ static void readLogOption(const char* argument)
 {
     if (matchesOption(argument, "log:", false) && holdsValue(argument + 5))
         logFile = argument + 5;
-    else
+    else {
+        logRefused = true;
         refuse(argument, refusalLogOption);
+    }
 }
 
 // "/D" not followed by a letter is meant as "/D:n": a slip such as "/D 7" or
@@ -117,6 +120,7 @@ ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char*
     folderTooLong = false;
     refusal = ArgumentsRefusal{nullptr, refusalDayCount};
     logFile = nullptr;
+    logRefused = false;
     for (int i = 1; i < count; ++i) {
         const char* argument = arguments[i];
         // Its shown form may look like an option ("/?" from a control character): it is none.
@@ -168,4 +172,9 @@ const ArgumentsRefusal* refusedArgument()
 const char* logFileArgument()
 {
     return logFile;
+}
+
+bool logOptionRefused()
+{
+    return logRefused;
 }

@@ -32,3 +32,6 @@ const ArgumentsRefusal* refusedArgument();
 
 // The file of the last "/LOG:" argument, or nullptr.
 const char* logFileArgument();
+
+// True when a "/LOG" argument was refused: no log is then written.
+bool logOptionRefused();

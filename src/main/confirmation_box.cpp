@@ -42,7 +42,7 @@ bool userConfirms()
         TextBuilder line;
         startText(&line, message, sizeof message);
         appendText(&line, "Are you sure you want to clean up ");
-        appendText(&line, targetFolder);
+        appendText(&line, runTarget.shown);
         appendText(&line, "?");
         confirmed = messageBox(getForeground(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION) == IDYES;
     }

@@ -1,6 +1,7 @@
 #include "main/run.h"
 
 #include "common/ansi_text.h"
+#include "common/exact_ansi.h"
 #include "common/folder_path.h"
 #include "common/run_records.h"
 #include "console/error_text.h"
@@ -9,10 +10,20 @@
 #include "console/usage.h"
 #include "main/arguments.h"
 #include "main/confirmation_box.h"
+#include "main/file_redirection.h"
 #include "main/run_log.h"
 #include "sweep/sweep.h"
+#include "sweep/trusted_way.h"
 
-enum { CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED };
+enum {
+    CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED,
+    LOG_FAILED = ERROR_OPEN_FAILED,  // the log could not be opened or written: its own code for scripts
+};
+
+// Folders at the longest, and their shown form.
+static WCHAR widePath[LONGEST_PATH + 2];
+static WCHAR environmentValue[LONGEST_PATH + 2];
+static char shownPath[SHOWN_PATH_BUFFER];
 
 // Three texts one after the other in a message line.
 static void joinText(char* message, const char* first, const char* middle, const char* last)
@@ -67,18 +78,64 @@ static DWORD refuseArgument()
     return failRun(text, ERROR_INVALID_PARAMETER);
 }
 
+// A system text without the line end it comes with.
+static void writeCauseText(DWORD code, char* text)
+{
+    systemErrorText(code, text);
+    unsigned length = textLength(text);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+}
+
+// The value of an ANSI argument as the system holds it.
+static const WCHAR* wideArgument(const char* argument)
+{
+    int units = MultiByteToWideChar(ansiCodePageInUse(), 0, argument, -1, widePath, LONGEST_PATH + 1);
+    if (units <= 0)
+        widePath[0] = L'\0';
+    return widePath;
+}
+
+// Every failure to open the log ends the run with its own code, before
+// anything is looked up or touched; the line says why.
+static DWORD failLog(const char* path, DWORD code)
+{
+    char cause[MESSAGE_BUFFER];
+    writeCauseText(code, cause);
+    const char* refusal = logFailureCause();
+    emit("\nFailed to open the log file \"", 0);
+    emit(path, 0);
+    emit("\": ", 0);
+    emit(refusal != nullptr ? refusal : cause, 0);
+    return failRun("\n\n", LOG_FAILED);
+}
+
 // The log is opened before anything is looked up or touched.
 static DWORD openLogWhenAsked(const char* commandTail)
 {
     const char* path = logFileArgument();
     if (path == nullptr)
         return 0;
-    DWORD code = openRunLog(path, commandTail);
-    if (code == 0)
-        return 0;
-    char text[MESSAGE_BUFFER];
-    joinText(text, "\nFailed to open the log file \"", path, "\".\n\n");
-    return failRun(text, code);
+    stopFileRedirection();
+    DWORD code = openRunLog(wideArgument(path), commandTail);
+    restoreFileRedirection();
+    return code == 0 ? 0 : failLog(path, code);
+}
+
+// A run that ends at a write to its log that failed says so; the log may
+// hold only part of its record.
+static DWORD closeLog(DWORD code, bool summaryWritten)
+{
+    DWORD failure = closeRunLog(code, summaryWritten);
+    if (failure == 0)
+        return code;
+    char cause[MESSAGE_BUFFER];
+    writeCauseText(failure, cause);
+    emit("\nFailed to write the log file \"", 0);
+    emit(logFileArgument(), 0);
+    emit("\": ", 0);
+    emit(cause, 0);
+    return failRun("\n\n", LOG_FAILED);
 }
 
 static DWORD findSystemFolders()
@@ -101,19 +158,66 @@ static void emitFolderLine(const char* label, const char* folder, const char* en
     emit(message, 0);
 }
 
+// The first of TMP and TEMP that is set and not empty names the folder. It
+// must be absolute: the platform would read a relative one against the
+// current folder, and with neither set it falls back to the profile or the
+// Windows folder, which no run may clean by default.
+static bool temporaryFolderNamed()
+{
+    const WCHAR* const variables[] = {L"TMP", L"TEMP"};
+    for (const WCHAR* variable : variables) {
+        // A variable holds 32,767 units at most; Wine misreads a larger size.
+        DWORD units = GetEnvironmentVariableW(variable, environmentValue, LONGEST_PATH);
+        if (units == 0 || units >= LONGEST_PATH)
+            continue;
+        const WCHAR* value = environmentValue;
+        bool drive = value[0] != L'\0' && value[1] == L':' && (value[2] == L'\\' || value[2] == L'/');
+        bool share = (value[0] == L'\\' || value[0] == L'/') && (value[1] == L'\\' || value[1] == L'/');
+        return drive || share;
+    }
+    return false;
+}
+
+static DWORD findTemporaryFolder()
+{
+    if (!temporaryFolderNamed())
+        return ERROR_ENVVAR_NOT_FOUND;
+    DWORD units = GetTempPathW(MAX_PATH + 1, runTarget.path);
+    if (units == 0)
+        return GetLastError();
+    return units > MAX_PATH + 1 ? ERROR_FILENAME_EXCED_RANGE : 0;
+}
+
 static DWORD chooseTargetFolder()
 {
     if (targetFolderTooLong())
         return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
     if (targetFolder[0] != '\0') {
-        if (!normalizeFolder(targetFolder))
-            return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
-        return 0;
+        lstrcpynW(runTarget.path, wideArgument(targetFolder), LONGEST_PATH + 1);
+    } else {
+        DWORD code = findTemporaryFolder();
+        if (code != 0)
+            return failRun("\nFailed to retrieve the path of the TEMP folder.\n\n", code);
     }
-    DWORD code = takeQueriedFolder(GetTempPathA(PATH_BUFFER, targetFolder), targetFolder);
-    if (code != 0)
-        return failRun("\nFailed to retrieve the path of the TEMP folder.\n\n", code);
+    if (!normalizeWideFolder(runTarget.path))
+        return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
+    unsigned units = 0;
+    while (runTarget.path[units] != L'\0')
+        ++units;
+    readExactly(runTarget.path, units, runTarget.shown, sizeof runTarget.shown, nullptr);
     return 0;
+}
+
+// A link on the way to the folder that others may have made ends the run
+// before anything is asked or touched.
+static DWORD refuseLink()
+{
+    unsigned units = 0;
+    const WCHAR* link = untrustedLink(&units);
+    readExactly(link, units, shownPath, sizeof shownPath, nullptr);
+    emit("\nThe link \"", 0);
+    emit(shownPath, 0);
+    return failRun("\" is not followed: other accounts can change the folder that holds it.\n\n", LINK_NOT_FOLLOWED);
 }
 
 static void reportResult(DWORD result)
@@ -152,11 +256,28 @@ static DWORD runWithLog(bool* summaryWritten)
     code = chooseTargetFolder();
     if (code != 0)
         return code;
-    if (runOptions.confirm && !runOptions.listOnly && !userConfirms())
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    const DWORD listing = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    stopFileRedirection();
+    DWORD openCode = openFolderWay(runTarget.path, listing, &folder);
+    restoreFileRedirection();
+    if (openCode == LINK_NOT_FOLLOWED) {
+        releaseWay();
+        return refuseLink();
+    }
+    if (runOptions.confirm && !runOptions.listOnly && !userConfirms()) {
+        if (openCode == 0)
+            CloseHandle(folder);
+        releaseWay();
         return CONFIRMATION_DECLINED;
+    }
 
-    emitFolderLine("\nCleaning  ", targetFolder, "");
-    DWORD result = sweepFolder(targetFolder, 0);
+    emit("\nCleaning  ", 0);
+    emit(runTarget.shown, 0);
+    stopFileRedirection();
+    DWORD result = sweepFolder(folder, openCode, runTarget.shown);
+    restoreFileRedirection();
+    releaseWay();
     reportResult(result);
     if (runOptions.listOnly) {
         char summary[MESSAGE_BUFFER];
@@ -167,6 +288,20 @@ static DWORD runWithLog(bool* summaryWritten)
     return result;
 }
 
+// A run refused for an argument is recorded in a log named soundly.
+static DWORD refuseWithRecord(const char* commandTail)
+{
+    const char* path = logFileArgument();
+    bool logged = path != nullptr && !logOptionRefused();
+    if (logged) {
+        stopFileRedirection();
+        logged = openRunLog(wideArgument(path), commandTail) == 0;
+        restoreFileRedirection();
+    }
+    DWORD code = refuseArgument();
+    return logged ? closeLog(code, false) : code;
+}
+
 DWORD runDustrel(int count, char** arguments, const unsigned char* inexact, const char* commandTail)
 {
     ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
@@ -175,12 +310,11 @@ DWORD runDustrel(int count, char** arguments, const unsigned char* inexact, cons
         return 1;
     }
     if (outcome == argumentsRefused)
-        return refuseArgument();
+        return refuseWithRecord(commandTail);
     DWORD code = openLogWhenAsked(commandTail);
     if (code != 0)
         return code;
     bool summaryWritten = false;
     code = runWithLog(&summaryWritten);
-    closeRunLog(code, summaryWritten);
-    return code;
+    return closeLog(code, summaryWritten);
 }

@@ -1,11 +1,16 @@
 #include "main/run_log.h"
 
+#include <winternl.h>
+
 #include "common/ansi_text.h"
+#include "common/exact_ansi.h"
 #include "common/run_records.h"
 #include "common/version.h"
 #include "console/output_stream.h"
 #include "console/summary_line.h"
 #include "main/library_call.h"
+#include "sweep/folder_trust.h"
+#include "sweep/trusted_way.h"
 
 enum { ACCOUNT_NAME = 256 };
 
@@ -14,6 +19,7 @@ typedef BOOL(WINAPI* GetTokenInformationCall)(HANDLE, TOKEN_INFORMATION_CLASS, v
 typedef BOOL(WINAPI* LookupAccountSidCall)(const char*, PSID, char*, DWORD*, char*, DWORD*, SID_NAME_USE*);
 
 static HANDLE logFile = INVALID_HANDLE_VALUE;
+static char failureCause[SHOWN_PATH_BUFFER + MESSAGE_BUFFER];
 
 // "DOMAIN\name" of the account the process runs as, from its token, so
 // that SYSTEM shows as NT AUTHORITY\SYSTEM. advapi32.dll is loaded only for
@@ -64,24 +70,122 @@ static void appendLocalTime(TextBuilder* line)
     }
 }
 
-DWORD openRunLog(const char* path, const char* commandTail)
+static HANDLE createInFolder(HANDLE folder, const WCHAR* name, unsigned units, ULONG disposition, DWORD* code)
 {
-    logFile = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (logFile == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    // A log whose identity is unknown could not be told apart in the sweep.
-    BY_HANDLE_FILE_INFORMATION found;
-    if (!GetFileInformationByHandle(logFile, &found)) {
-        DWORD code = GetLastError();
-        CloseHandle(logFile);
-        logFile = INVALID_HANDLE_VALUE;
-        return code;
+    UNICODE_STRING nameString;
+    nameString.Buffer = const_cast<WCHAR*>(name);
+    nameString.Length = static_cast<USHORT>(units * sizeof(WCHAR));
+    nameString.MaximumLength = nameString.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &nameString, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    NTSTATUS result = NtCreateFile(&file, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
+                                   &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, disposition,
+                                   FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT,
+                                   nullptr, 0);
+    if (result < 0) {
+        *code = RtlNtStatusToDosError(result);
+        return INVALID_HANDLE_VALUE;
     }
+    *code = 0;
+    return file;
+}
+
+// Opens the log by its name in the folder that holds it, or makes it there.
+// A link at its name is never followed: where the platform would follow it
+// to make a file, making the log fails instead (the name is taken, yet
+// nothing opens under it).
+static HANDLE openOrMake(HANDLE folder, const WCHAR* name, unsigned units, bool* made, DWORD* code)
+{
+    *made = false;
+    HANDLE file = createInFolder(folder, name, units, FILE_OPEN, code);
+    if (file != INVALID_HANDLE_VALUE || *code != ERROR_FILE_NOT_FOUND)
+        return file;
+    file = createInFolder(folder, name, units, FILE_CREATE, code);
+    *made = file != INVALID_HANDLE_VALUE;
+    if (file != INVALID_HANDLE_VALUE || (*code != ERROR_ALREADY_EXISTS && *code != ERROR_FILE_EXISTS))
+        return file;
+    file = createInFolder(folder, name, units, FILE_OPEN, code);  // another run made it meanwhile
+    if (file == INVALID_HANDLE_VALUE && *code == ERROR_FILE_NOT_FOUND)
+        *code = LINK_NOT_FOLLOWED;  // a link that leads nowhere
+    return file;
+}
+
+// Why an opened file cannot be the log: nullptr when it can.
+static const char* unfitLog(HANDLE file, const WCHAR* name, unsigned units, bool made)
+{
+    if (reachesAnotherPath(file, name, units))
+        return "it is a link.";
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        return "it is no file on a disk.";
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) || standard.Directory)
+        return "it is no file on a disk.";
+    // Another name would let the record be read, or run, as another file.
+    if (standard.NumberOfLinks != 1)
+        return "it has another name.";
+    if (!made && !ownedByRunningAccount(file))
+        return "it belongs to another account.";
+    return nullptr;
+}
+
+// Names the link on the way that was not followed.
+static void writeLinkCause()
+{
+    unsigned units = 0;
+    const WCHAR* link = untrustedLink(&units);
+    char shown[SHOWN_PATH_BUFFER];
+    readExactly(link, units, shown, sizeof shown, nullptr);
+    TextBuilder text;
+    startText(&text, failureCause, sizeof failureCause);
+    appendText(&text, "other accounts can change the folder that holds the link \"");
+    appendText(&text, shown);
+    appendText(&text, "\" on its way.");
+}
+
+// Marks the log in runLog for the sweep to leave alone; its identity is
+// asked of the file itself.
+static DWORD markRunLog()
+{
+    BY_HANDLE_FILE_INFORMATION found;
+    if (!GetFileInformationByHandle(logFile, &found))
+        return GetLastError();
     runLog.open = true;
     runLog.volume = found.dwVolumeSerialNumber;
     runLog.fileId = ULONGLONG(found.nFileIndexHigh) << 32 | found.nFileIndexLow;
-    openLogStream(logFile);
+    return 0;
+}
+
+static DWORD openLogFile(const WCHAR* path)
+{
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    const WCHAR* name = nullptr;
+    unsigned units = 0;
+    bool made = false;
+    DWORD code = openParentWay(path, &folder, &name, &units);
+    HANDLE file = code == 0 ? openOrMake(folder, name, units, &made, &code) : INVALID_HANDLE_VALUE;
+    const char* unfit = file != INVALID_HANDLE_VALUE ? unfitLog(file, name, units, made) : nullptr;
+    if (code == LINK_NOT_FOLLOWED && file == INVALID_HANDLE_VALUE && folder == INVALID_HANDLE_VALUE)
+        writeLinkCause();
+    else if (code == LINK_NOT_FOLLOWED)
+        unfit = "it is a link.";
+    releaseWay();
+    if (unfit != nullptr) {
+        lstrcpyA(failureCause, unfit);
+        code = ERROR_OPEN_FAILED;
+    }
+    if (file != INVALID_HANDLE_VALUE && code != 0)
+        CloseHandle(file);
+    if (code == 0)
+        logFile = file;
+    return code;
+}
+
+DWORD openRunLog(const WCHAR* path, const char* commandTail)
+{
+    failureCause[0] = '\0';
     char first[MESSAGE_BUFFER];
     TextBuilder line;
     startText(&line, first, sizeof first);
@@ -90,15 +194,34 @@ DWORD openRunLog(const char* path, const char* commandTail)
     appendText(&line, ", ");
     appendAccount(&line);
     appendText(&line, ": ");
-    insertLogText(first);
-    insertLogText(commandTail);  // whole, however long
-    return 0;
+    DWORD code = openLogFile(path);
+    if (code == 0)
+        code = markRunLog();
+    if (code == 0) {
+        openLogStream(logFile);
+        insertLogText(first);
+        insertLogText(commandTail);  // whole, however long
+        insertLogText("\n");
+        code = flushLogStream();  // a log that takes nothing fails here, before anything is done
+    }
+    if (code != 0 && logFile != INVALID_HANDLE_VALUE) {
+        closeLogStream();
+        CloseHandle(logFile);
+        logFile = INVALID_HANDLE_VALUE;
+        runLog.open = false;
+    }
+    return code;
 }
 
-void closeRunLog(DWORD exitCode, bool summaryWritten)
+const char* logFailureCause()
+{
+    return failureCause[0] != '\0' ? failureCause : nullptr;
+}
+
+DWORD closeRunLog(DWORD exitCode, bool summaryWritten)
 {
     if (logFile == INVALID_HANDLE_VALUE)
-        return;
+        return 0;
     char line[MESSAGE_BUFFER];
     if (!logLineEnded())
         insertLogText("\n");
@@ -112,8 +235,9 @@ void closeRunLog(DWORD exitCode, bool summaryWritten)
     appendNumber(&text, exitCode);
     appendText(&text, ".\n");
     insertLogText(text.text);
-    closeLogStream();
+    DWORD failure = closeLogStream();
     CloseHandle(logFile);
     logFile = INVALID_HANDLE_VALUE;
     runLog.open = false;
+    return failure;
 }

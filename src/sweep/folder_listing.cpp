@@ -23,21 +23,11 @@ static DWORD readFirstBlock(FolderListing* listing)
     return code == ERROR_NO_MORE_FILES || code == ERROR_FILE_NOT_FOUND ? 0 : code;
 }
 
-static HANDLE openFolder(const char* folder)
-{
-    return CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, LISTING_SHARE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-DWORD openTargetFolder(FolderListing* listing, const char* folder)
+DWORD startListing(FolderListing* listing, HANDLE folder)
 {
     listing->mayRemove = false;
     listing->blockRead = false;
-    listing->folder = openFolder(folder);
-    if (listing->folder == INVALID_HANDLE_VALUE) {
-        DWORD code = GetLastError();
-        return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
-    }
+    listing->folder = folder;
     DWORD code = readFirstBlock(listing);
     if (code != 0)
         closeListing(listing);

@@ -40,9 +40,10 @@ struct FolderListing {
     } block;
 };
 
-// The folder the run was given, as named (a link there is the user's choice).
-// Returns 0 or the code of a folder that cannot be listed.
-DWORD openTargetFolder(FolderListing* listing, const char* folder);
+// Lists the folder that handle holds (opened for listing, sharing no
+// deletion); the listing closes it. Returns 0 or the code of a folder that
+// cannot be listed.
+DWORD startListing(FolderListing* listing, HANDLE folder);
 
 // A sub-folder listed as entry in the folder that parent holds, opened by
 // its name there without following links. With forRemoval it is also opened

@@ -1,6 +1,9 @@
 #pragma once
 
-// 1 when /A may not empty folder: the root of a drive or of the current
-// drive, a network server or share without a folder below it, the Windows
-// folder or the System folder, under any spelling that reaches them.
-int isProtectedFolder(const char* folder);
+#include <windows.h>
+
+// 1 when /A may not empty the folder that handle holds: the root of a
+// volume or of a share, the Windows folder, the System folder or SysWOW64,
+// whatever name or link led there. Decided on the folder held, which the
+// sweep then walks, so that nothing can change between the two.
+int isProtectedFolder(HANDLE folder);

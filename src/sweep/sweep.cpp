@@ -6,10 +6,10 @@
 #include "console/output_stream.h"
 #include "sweep/entry_removal.h"
 #include "sweep/folder_listing.h"
-#include "sweep/held_ancestors.h"
 #include "sweep/protected_folder.h"
 #include "sweep/same_day.h"
 #include "sweep/temporary_name.h"
+#include "sweep/trusted_way.h"
 
 enum {
     SHORTEST_SUBFOLDER_PATH = 4,  // anything shorter under /A is an internal error
@@ -208,15 +208,19 @@ static bool handleEntry(SweepLevel* level)
     return true;
 }
 
+static DWORD refuseAllFiles(SweepLevel* level)
+{
+    writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
+    countFailure(ERROR_ACCESS_DENIED);
+    level->keeps = true;
+    return ERROR_ACCESS_DENIED;
+}
+
 // Walks the folder that level holds; returns its result.
 static DWORD walkHeldFolder(SweepLevel* level)
 {
-    if (runOptions.allFiles && isProtectedFolder(level->folder)) {
-        writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
-        countFailure(ERROR_ACCESS_DENIED);
-        level->keeps = true;
-        return ERROR_ACCESS_DENIED;
-    }
+    if (runOptions.allFiles && level->recursed && isProtectedFolder(level->listing.folder))
+        return refuseAllFiles(level);
     while (nextListedEntry(&level->listing, &level->entry)) {
         if (!handleEntry(level))
             break;
@@ -293,24 +297,30 @@ static bool removeEntry(SweepLevel* level)
     return true;
 }
 
-DWORD sweepFolder(const char* folder, int recursed)
+DWORD sweepFolder(HANDLE folder, DWORD openCode, const char* shownFolder)
 {
     SweepLevel level;
-    DWORD code = prepareFolder(&level, folder, recursed);
+    DWORD code = prepareFolder(&level, shownFolder, 0);
     if (code == 0 && runOptions.diagnostic)
         writeFolderHeader(&level);
-    if (code == 0) {
-        holdAncestors(level.folder);
-        code = openTargetFolder(&level.listing, level.folder);
+    // A root is refused by its name too, even one that cannot be opened.
+    bool refused = runOptions.allFiles && (wayNamedARoot() || (openCode == 0 && isProtectedFolder(folder)));
+    if (code == 0 && refused) {
+        CloseHandle(folder);
+        return refuseAllFiles(&level);
     }
+    if (code == 0)
+        code = openCode;
+    if (code == 0)
+        code = startListing(&level.listing, folder);
+    else if (openCode == 0)
+        CloseHandle(folder);
     if (code != 0) {
-        releaseAncestors();
         countFailure(code);  // the final report says why
         return code;
     }
     findLogVolume(level.listing.folder);
     code = walkHeldFolder(&level);
     closeListing(&level.listing);
-    releaseAncestors();
     return code;
 }

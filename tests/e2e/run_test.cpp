@@ -16,6 +16,18 @@
 
 namespace {
 
+// A system text without its line end, as a log failure names its cause.
+std::string cause(DWORD code)
+{
+    std::string text = systemText(code);
+    return text.substr(0, text.find_last_not_of("\r\n") + 1);
+}
+
+std::string logFailure(const std::string& log, const std::string& why)
+{
+    return crlf("\nFailed to open the log file \"" + log + "\": " + why + "\n\n" + systemText(ERROR_OPEN_FAILED));
+}
+
 // The screen's fixed texts are the program's own; what is checked here is
 // what the run makes of them: 29 lines with CR LF, the version, the program
 // name as typed (folders cut off at the last backslash), past /Q.
@@ -81,9 +93,8 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
         {"/P" + folder, 87, slip("/P" + folder, "/P:folder")}, {"/p:", 87, slip("/p:", "/P:folder")},
         {"\"/p:\"", 87, slip("/p:", "/P:folder")}, {"\"/p: \" /log:x /D:0", 87, slip("/p: ", "/P:folder")},
         {"/LOG " + missingLog, 87, slip("/LOG", "/LOG:file")}, {"/q /p=x", 87, ""},
-        {"/log:" + missingLog, ERROR_PATH_NOT_FOUND,
-         crlf("\nFailed to open the log file \"" + missingLog + "\".\n\n" + systemText(ERROR_PATH_NOT_FOUND))},
-        {"-Q /log:" + missingLog, ERROR_PATH_NOT_FOUND, ""},
+        {"/log:" + missingLog, ERROR_OPEN_FAILED, logFailure(missingLog, cause(ERROR_PATH_NOT_FOUND))},
+        {"-Q /log:" + missingLog, ERROR_OPEN_FAILED, ""},
     };
     for (const auto& c : cases) {
         DustrelRun run = runDustrel("/y /a " + c.arguments);
@@ -141,11 +152,11 @@ TEST(Run, LogRecordsEachRunWithItsSummary)
     records = std::regex_replace(records, std::regex("Dustrel " DUSTREL_VERSION ", 20\\d\\d-[01]\\d-[0-3]\\d "
                                                      "[0-2]\\d:[0-5]\\d:[0-5]\\d, [^\\\\\r\n]+\\\\[^:\r\n]+: "), "@");
     EXPECT_EQ(records.substr(0, records.find("@", 1)),
-              "@" + arguments + first.output + "Summary: 1 file deleted, 0 folders removed, 1 skipped, 0 spared, "
+              "@" + arguments + "\r\n" + first.output + "Summary: 1 file deleted, 0 folders removed, 1 skipped, 0 spared, "
               "1 failed (32), 5 bytes freed.\r\nExit code 0.\r\n");
     std::string secondRecord = records.substr(std::min(records.find("@", 1), records.size()));
     EXPECT_EQ(sortedLines(secondRecord),
-              sortedLines("@/q  " + arguments + crlf("\nCleaning  " + target + "\\\nSkipping  " + target +
+              sortedLines("@/q  " + arguments + crlf("\n\nCleaning  " + target + "\\\nSkipping  " + target +
                                                      "\\keep.txt\nScanning  " + target + "\\~d\\\nDeleting  " + target +
                                                      "\\~d\\busy\nRemoving  " + target + "\\~d\\" + ending +
                                                      "Summary: 1 file deleted, 1 folder removed, 1 skipped, 0 spared, "
@@ -164,17 +175,16 @@ TEST(Run, FullStandardOutputChangesNothingElse)
     EXPECT_FALSE(exists(folder + "\\~a-file-with-a-name-long-enough-39"));
 }
 
-// Below the target a protected folder is refused where it is met; its code
-// is dropped and the walk goes on. B:\wineprefix holds drive_c, which is C:\.
-TEST(Run, ProtectedFolderBelowTheTargetIsRefusedThere)
+// A protected folder is refused by the folder held, whatever its name:
+// B:\wineprefix is the root of Z:, and holds C:\ as drive_c.
+TEST(Run, ProtectedFolderUnderAnotherNameIsRefused)
 {
     DustrelRun run = runDustrel("/y /a /DuskHawk /p:B:\\wineprefix");
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_NE(run.output.find(crlf("\nScanning  B:\\wineprefix\\drive_c\\\n\nCurrentFolder: [B:\\wineprefix\\drive_c\\]"
-                                   "   [22]\n\nDeleting all files from this folder is not allowed: [B:\\wineprefix\\drive_c\\]"
-                                   "\nRemoving  B:\\wineprefix\\drive_c\\")),
-              std::string::npos);
-    EXPECT_EQ(run.output.find("drive_c\\windows"), std::string::npos) << "never entered";
+    EXPECT_EQ(run.exitCode, DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_NE(run.output.find(crlf("\nCleaning  B:\\wineprefix\\\n\nCurrentFolder: [B:\\wineprefix\\]   [14]\n\n"
+                                   "Deleting all files from this folder is not allowed: [B:\\wineprefix\\]")),
+              std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("drive_c"), std::string::npos) << "never entered";
 }
 
 // A folder too deep to list is left as it is; an entry whose path would pass

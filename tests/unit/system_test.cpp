@@ -3,6 +3,7 @@
 // System folders from a current folder that each case sets.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "common/ansi_text.h"
@@ -13,6 +14,7 @@
 #include "harness.h"
 #include "sweep/protected_folder.h"
 #include "sweep/same_day.h"
+#include "sweep/trusted_way.h"
 
 namespace {
 
@@ -59,6 +61,19 @@ TEST(System, StampsThatAreNoTimeSpareOnlyInDoubt)
     EXPECT_FALSE(sparedByDate(none, none, none)) << "no time kept is not recent, even west of UTC";
 }
 
+// Whether /A refuses the folder a path reaches: by its name as a root, or
+// by the folder held once the way to it is open.
+int refusesAllFiles(const std::string& path)
+{
+    HANDLE folder = INVALID_HANDLE_VALUE;
+    DWORD code = openFolderWay(wideText(path).c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE, &folder);
+    int refused = wayNamedARoot() || (code == 0 && isProtectedFolder(folder));
+    if (code == 0)
+        CloseHandle(folder);
+    releaseWay();
+    return refused;
+}
+
 // Beside these, the sweep scenarios refuse C:\. and
 // Z:\drive_c\windows\system32.
 TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
@@ -72,6 +87,11 @@ TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
     ASSERT_STREQ(systemFolders.windowsFolder, "C:\\windows\\");
     std::string scratch = scratchFolder();
     makeFolder(scratch + "\\WINDOWS");
+    // Links another account could make, to roots and system folders.
+    std::string unixScratch = unixPathOf(scratch), prefix = std::getenv("WINEPREFIX");
+    runUnixCommand("ln -s '" + std::string(std::getenv("DUSTREL_SCRATCH_UNIX")) + "' '" + unixScratch + "/to-root' && ln -s '" +
+                   prefix + "/drive_c' '" + unixScratch + "/to-c' && ln -s '" + prefix + "/drive_c/windows/system32' '" +
+                   unixScratch + "/to-system'");
     std::string deep = scratch;
     while (deep.size() < 230)
         makeFolder(deep += "\\" + std::string(40, 'd'));
@@ -89,7 +109,9 @@ TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
         {1, "C:\\", "Z:\\drive_c"}, {1, "C:\\", "Z:\\drive_c\\windows"}, {1, "Z:\\", "drive_c\\windows"},
         {0, "C:\\", "C:\\windows\\temp"}, {0, "C:\\", "C:\\TEMP\\"}, {0, "C:\\", "AB\\"},
         {0, "C:\\", "\\\\srv\\share\\dir\\"}, {0, "C:\\", scratch}, {0, "C:\\", "Z:\\drive_c\\windows\\temp"},
-        {0, scratch, "WINDOWS"}, {0, scratch, "\\WINDOWS"},
+        {0, scratch, "WINDOWS"}, {0, scratch, "\\WINDOWS"}, {1, "C:\\", "\\??\\T:\\"}, {1, "C:\\", "\\??\\T:"},
+        {1, "C:\\", "\\??\\UNC\\srv\\share"}, {1, "C:\\", "\\??\\C:\\windows"}, {1, scratch, "to-root"},
+        {1, scratch, "to-c"}, {1, scratch, "to-system\\"}, {0, "C:\\", "\\??\\C:\\windows\\temp"},
         // A join longer than a path buffer matches nothing and harms nothing.
         {0, deep, std::string(PATH_BUFFER - 2, 'p')}, {0, deep, "x\\" + std::string(200, 'q')},
     };
@@ -97,7 +119,7 @@ TEST(System, ProtectedFolderUnderEverySpellingAndNothingElse)
     GetCurrentDirectoryA(MAX_PATH, startFolder);
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCurrentDirectoryA(c.currentFolder.c_str())) << c.currentFolder;
-        EXPECT_EQ(isProtectedFolder(c.path.c_str()), c.refused) << c.path << " from " << c.currentFolder;
+        EXPECT_EQ(refusesAllFiles(c.path), c.refused) << c.path << " from " << c.currentFolder;
     }
     SetCurrentDirectoryA(startFolder);
 }
