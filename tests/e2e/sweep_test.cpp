@@ -7,7 +7,8 @@
 // and ends a folder ('\' is part of a name); a leading '-' makes an entry
 // old, '@' dated 00:01 six days back (the oldest day /D:7 spares), '#' a
 // minute before that midnight, '^' read-only (and it stays so while it is
-// there), '!' held open with share mode 0; "name=target" is a Unix link to
+// there), '!' held open with share mode 0, '$' owned by another account,
+// '*' open to every account for writing; "name=target" is a Unix link to
 // an entry, "name&other" a second name of the file other. Kept: the entries
 // left, "*" all, "*-a|b" all but a and b. victim/ is a canary beside the
 // target t/: it always comes through untouched, and so do the port files
@@ -193,6 +194,20 @@ const Scenario scenarios[] = {
     {0, "t/|-t/0.tmp/|-t/~A.TMP|t/~a.tmp|victim/|victim/a.tmp", "/y /o /p:%T\\t", 1920,
      "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|SkipDate t\\~a.tmp|Deleting t\\~A.TMP !1920%R",
      "t/|t/~a.tmp", "", "t/0.tmp:$rm '%U/t/~A.TMP'"},
+    // The way to the folder: a link is followed only where no other account can change the folder
+    // that holds it, be it the folder named or one on the way; a link made in a folder only the
+    // trusted accounts can change works as ever.
+    {0, "$m/|m/tmp=victim|victim/|victim/report.tmp|victim/_notes.txt|victim/~draft.docx", "/y /p:%T\\m\\tmp", 1920,
+     "|The link \"%T\\m\\tmp\" is not followed: other accounts can change the folder that holds it.||%r", "*"},
+    {0, "*m/|m/l=victim|victim/|victim/t/|victim/t/a.tmp", "/y /a /p:%T\\m\\l\\t", 1920,
+     "|The link \"%T\\m\\l\" is not followed: other accounts can change the folder that holds it.||%r", "*"},
+    {0, "adm/|adm/tmp=real|real/|real/x.tmp|real/keep.txt", "/y /p:%T\\adm\\tmp", 0,
+     "|Cleaning adm\\tmp\\|Deleting adm\\tmp\\x.tmp|Skipping adm\\tmp\\keep.txt%R", "*-real/x.tmp"},
+    // /A decides on the folder held: a root however named, through a link too (lists only).
+    {0, "", "/a /l /p:\\??\\T:", 5, "|Cleaning  \\??\\T:\\%B[\\??\\T:\\]%R%0", ""},
+    {0, "", "/a /l /p:\\??\\UNC\\srv\\share", 5,
+     "|Cleaning  \\??\\UNC\\srv\\share\\%B[\\??\\UNC\\srv\\share\\]%R%0", ""},
+    {0, "r=../..", "/a /l /p:%T\\r", 5, "|Cleaning r\\%B[%T\\r\\]%R%0", "*"},
     // Arguments in their exact spelling only: a folder named with look-alikes (full-width quote,
     // slash and backslash in 1252, yen sign in 932) or a control character is refused, /Q silently.
     {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 87,
@@ -217,7 +232,8 @@ std::string expand(std::string text, const std::string& folder, DWORD code = 0)
     char date[16];
     snprintf(date, sizeof date, "%u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
     const char* const marks[][2] = {
-        {"%X", "||Process is exiting with return code %c.%R"}, {"%R", "||%r|"}, {"%A", "||CurrentFolder: "},
+        {"%X", "||Process is exiting with return code %c.%R"}, {"%R", "||%r|"},
+        {"%0", "Summary: 0 files to delete, 0 folders to remove, 0 skipped, 0 spared, 1 failed (5), 0 bytes to free.|"}, {"%A", "||CurrentFolder: "},
         {"%B", "|Deleting all files from this folder is not allowed: "},
         {"%O", "|Created Date : 2019/03/14|Modified Date: 2019/03/14|Accessed Date: 2019/03/14|System Date  : %d"},
         {"|", "\n"}, {"%D", "\n WINDIR: [C:\\windows\\]\n SYSDIR: [C:\\windows\\system32\\]\n"},
@@ -295,9 +311,9 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
 {
     std::vector<Entry> entries;
     const std::string start = "set -f; IFS=; mkdir -p '" + unixPathOf(folder) + "' && cd '" + unixPathOf(folder) + "'";
-    std::string ages, script = start;
+    std::string ages, owners, script = start;
     for (std::string item : split(expand(tree, folder), "\n")) {
-        std::string marks = item.substr(0, item.find_first_not_of("-@#^!+"));
+        std::string marks = item.substr(0, item.find_first_not_of("-@#^!+$*"));
         size_t link = item.find_first_of("=&");
         Entry entry = {item.substr(marks.size(), link - marks.size()), L"", L"", marks.find('^') != std::string::npos,
                        marks.find('!') != std::string::npos, marks.find('+') != std::string::npos};
@@ -308,6 +324,10 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
                               ? "00:01 6 days ago" : std::strchr(marks.c_str(), '#') ? "23:59 7 days ago" : nullptr;
         if (age != nullptr)  // children before their folders: making an entry touches its folder
             ages = " && touch -d '" + std::string(age) + "' " + word + ages;
+        if (marks.find('$') != std::string::npos)
+            owners += " && chown 1234 " + word;
+        if (marks.find('*') != std::string::npos)
+            owners += " && chmod 777 " + word;
         if (link != std::string::npos)
             script += (item[link] == '=' ? " && ln -s \"$PWD\"/" : " && ln ") + shellWord(item.substr(link + 1)) + " " + word;
         else
@@ -320,7 +340,7 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         entry.folder = L"\\\\?\\" + wide(folder) + (path.empty() ? L"" : L"\\" + path);
         entries.push_back(entry);
     }
-    runUnixCommand(script);
+    runUnixCommand(script + owners);
     for (const Entry& entry : entries) {
         EXPECT_NE(listedAttributes(entry), INVALID_FILE_ATTRIBUTES) << "not made: " << entry.name;
         if (entry.held || entry.refilled)  // a refilled folder is held with every sharing
