@@ -8,6 +8,7 @@ enum {
     // to one log never splice each other's lines: its block holds the
     // longest line, a path of the longest length and its words.
     LOG_BLOCK = 2 * 32767 + 1024,
+    MOST_TURN_TRIES = 10000,  // about ten seconds: one who holds the turn longer is not waited for
 };
 
 // Standard output, or the log: each collects its own blocks.
@@ -19,7 +20,7 @@ struct OutputStream {
     bool failed;
     DWORD failure;   // the code of the write that failed
     bool lineEnded;  // the last byte taken was a line feed
-    bool wholeLines;  // written out a line end at a time
+    bool wholeLines;  // written out a line end at a time, in turn with other runs
 };
 
 static char consoleBlock[OUTPUT_BLOCK];
@@ -37,6 +38,20 @@ static void openStream(OutputStream* stream, HANDLE target)
     stream->lineEnded = true;
 }
 
+// Runs that share a log take turns to append: the platform's appends are
+// not whole everywhere (Wine appends at the size it has just read), so a
+// byte past any data is locked around each write.
+static bool takeTurn(HANDLE file, OVERLAPPED* turn)
+{
+    turn->OffsetHigh = 0x7FFFFFFF;
+    for (unsigned tries = 0; tries < MOST_TURN_TRIES; ++tries) {
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, turn))
+            return true;
+        Sleep(1);
+    }
+    return false;
+}
+
 // Writes out the first count bytes of the block, each LF as CR LF, in one
 // call, and keeps the rest.
 static void writeOut(OutputStream* stream, unsigned count)
@@ -50,9 +65,15 @@ static void writeOut(OutputStream* stream, unsigned count)
     MoveMemory(stream->block, stream->block + count, stream->used - count);
     stream->used -= count;
     DWORD written = 0;
-    if (!WriteFile(stream->target, translated, length, &written, nullptr)) {
+    OVERLAPPED turn = {};
+    bool turnTaken = stream->wholeLines && takeTurn(stream->target, &turn);
+    BOOL wrote = WriteFile(stream->target, translated, length, &written, nullptr);
+    DWORD failure = GetLastError();
+    if (turnTaken)
+        UnlockFileEx(stream->target, 0, 1, 0, &turn);
+    if (!wrote) {
         stream->failed = true;
-        stream->failure = GetLastError();
+        stream->failure = failure;
     } else if (written != length) {
         stream->failed = true;
         stream->failure = ERROR_WRITE_FAULT;

@@ -164,6 +164,91 @@ TEST(Run, LogRecordsEachRunWithItsSummary)
         << records;
 }
 
+std::string readFile(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+    char block[4096];
+    for (DWORD got; ReadFile(file, block, sizeof block, &got, nullptr) && got > 0;)
+        bytes.append(block, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// A log that another account prepared, or that is no file of the run's own,
+// ends the run with 110 before anything is touched, and is left as it was:
+// a second name of another file, a link at its name or on its way (in a
+// folder others can change), a device, another account's file, a folder, a
+// log held without sharing. A link made where only trusted accounts can
+// change the folder still leads to the log.
+TEST(Run, LogOthersPreparedEndsTheRunWith110)
+{
+    std::string folder = scratchFolder(), target = folder + "\\t", victim = folder + "\\victim.bat";
+    std::string unix = unixPathOf(folder);
+    makeFolder(target);
+    makeFile(target + "\\a.tmp");
+    runUnixCommand("cd '" + unix + "' && printf '@echo off\\r\\n' >victim.bat && mkdir private shared && "
+                   "ln -s \"$PWD/victim.bat\" sym.log && ln -s \"$PWD/private/made.log\" dangling.log && "
+                   "ln -s \"$PWD/private\" shared/logs && chmod 777 shared && ln -s \"$PWD/private\" trusted && "
+                   "printf 'theirs' >t/~their.tmp && chown 1234 t/~their.tmp");
+    CreateHardLinkA((folder + "\\hard.log").c_str(), victim.c_str(), nullptr);
+    HANDLE held = CreateFileA((folder + "\\held.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::string linked = "other accounts can change the folder that holds the link \"" + folder + "\\shared\\logs\" on its way.";
+    struct {
+        std::string log, cause;
+    } cases[] = {
+        {folder + "\\hard.log", "it has another name."}, {folder + "\\sym.log", "it is a link."},
+        {folder + "\\dangling.log", "it is a link."}, {folder + "\\shared\\logs\\x.log", linked},
+        {target + "\\~their.tmp", "it belongs to another account."}, {folder + "\\COM1", cause(ERROR_PATH_NOT_FOUND)},
+        {"\\\\.\\COM1", cause(ERROR_PATH_NOT_FOUND)}, {folder, cause(ERROR_ACCESS_DENIED)},
+        {folder + "\\held.log", cause(ERROR_SHARING_VIOLATION)},
+    };
+    for (const auto& c : cases) {
+        DustrelRun run = runDustrel("/y /a /p:" + target + " /log:" + c.log);
+        EXPECT_EQ(run.exitCode, DWORD(ERROR_OPEN_FAILED)) << c.log;
+        EXPECT_EQ(run.output, logFailure(c.log, c.cause)) << c.log;
+        EXPECT_TRUE(exists(target + "\\a.tmp")) << c.log;
+    }
+    CloseHandle(held);
+    EXPECT_EQ(readFile(victim), "@echo off\r\n");
+    EXPECT_EQ(readFile(target + "\\~their.tmp"), "theirs");
+    EXPECT_FALSE(exists(folder + "\\private\\made.log"));
+    EXPECT_FALSE(exists(folder + "\\private\\x.log"));
+    EXPECT_EQ(readFile("T:\\ports\\com1"), "");
+
+    DustrelRun run = runDustrel("/y /p:" + target + " /log:" + folder + "\\trusted\\y.log");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(readFile(folder + "\\private\\y.log").find("Deleting  " + target + "\\a.tmp\r\n"), std::string::npos);
+}
+
+// Runs that share a log append whole lines: no line of one splices into a
+// line of the other. A run refused for an argument is recorded too.
+TEST(Run, RunsSharingALogNeverSpliceLines)
+{
+    std::string folder = scratchFolder(), log = folder + "\\shared.log";
+    for (const char* side : {"\\a", "\\b"}) {
+        makeFolder(folder + side);
+        for (int i = 0; i < 150; ++i)
+            makeFile(folder + side + "\\~" + std::string(20 + i % 40, side[1]) + std::to_string(i) + ".tmp");
+    }
+    std::thread other([&] { runDustrel("/l /p:" + folder + "\\b /log:" + log); });
+    runDustrel("/l /p:" + folder + "\\a /log:" + log);
+    other.join();
+    DustrelRun refused = runDustrel("/y /p:" + folder + "\\a /d:0 /log:" + log);
+    EXPECT_EQ(refused.exitCode, 87u);
+    std::string records = readFile(log);
+    std::regex line("(Dustrel .*|(Cleaning|Deleting)  " + std::regex_replace(folder, std::regex("\\\\"), "\\\\") +
+                    "\\\\(a|b)\\\\(~[ab]+[0-9]+\\.tmp)?|[A-Z][a-z ]+\\.\r|The number of days in \"/d:0\" must be .*|"
+                    "Summary: .*|Exit code (0|87)\\.|)");
+    int lines = 0;
+    for (size_t start = 0, end; (end = records.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines)
+        EXPECT_TRUE(std::regex_match(records.substr(start, end - start), line)) << records.substr(start, end - start);
+    EXPECT_EQ(lines, 2 * (1 + 1 + 1 + 150 + 5) + 7);
+    EXPECT_NE(records.find("\r\n\r\nThe number of days in \"/d:0\" must be a whole number from 1 to 3650.\r\n\r\n" +
+                           crlf(systemText(87)) + "Summary: 0 files deleted, 0 folders removed, 0 skipped, 0 spared, 0 failed, "
+                           "0 bytes freed.\r\nExit code 87.\r\n"), std::string::npos) << records;
+}
+
 TEST(Run, FullStandardOutputChangesNothingElse)
 {
     std::string folder = scratchFolder();
