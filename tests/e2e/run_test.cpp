@@ -226,11 +226,9 @@ TEST(Run, LogOthersPreparedEndsTheRunWith110)
 TEST(Run, RunsSharingALogNeverSpliceLines)
 {
     std::string folder = scratchFolder(), log = folder + "\\shared.log";
-    for (const char* side : {"\\a", "\\b"}) {
-        makeFolder(folder + side);
-        for (int i = 0; i < 150; ++i)
-            makeFile(folder + side + "\\~" + std::string(20 + i % 40, side[1]) + std::to_string(i) + ".tmp");
-    }
+    const int files = 1000;  // enough for the two runs to write at once
+    runUnixCommand("cd '" + unixPathOf(folder) + "' && mkdir a b && i=0 && while [ $i -lt " + std::to_string(files) +
+                   " ]; do touch a/~aaaaaaaaaaaaaaaaaaaa$i.tmp b/~bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb$i.tmp; i=$((i+1)); done");
     std::thread other([&] { runDustrel("/l /p:" + folder + "\\b /log:" + log); });
     runDustrel("/l /p:" + folder + "\\a /log:" + log);
     other.join();
@@ -243,7 +241,7 @@ TEST(Run, RunsSharingALogNeverSpliceLines)
     int lines = 0;
     for (size_t start = 0, end; (end = records.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines)
         EXPECT_TRUE(std::regex_match(records.substr(start, end - start), line)) << records.substr(start, end - start);
-    EXPECT_EQ(lines, 2 * (1 + 1 + 1 + 150 + 5) + 7);
+    EXPECT_EQ(lines, 2 * (1 + 1 + 1 + files + 5) + 7);
     EXPECT_NE(records.find("\r\n\r\nThe number of days in \"/d:0\" must be a whole number from 1 to 3650.\r\n\r\n" +
                            crlf(systemText(87)) + "Summary: 0 files deleted, 0 folders removed, 0 skipped, 0 spared, 0 failed, "
                            "0 bytes freed.\r\nExit code 87.\r\n"), std::string::npos) << records;
