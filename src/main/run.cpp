@@ -9,10 +9,19 @@
 #include "console/usage.h"
 #include "main/arguments.h"
 #include "main/confirmation_box.h"
+#include "main/exact_arguments.h"
 #include "main/run_log.h"
 #include "sweep/sweep.h"
 
-enum { CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED };
+enum {
+    CONFIRMATION_DECLINED = ERROR_SIGNAL_REFUSED,
+    ANSI_VALUE_BYTES = 2 * 32768 + 2,  // a command line's units, each double-byte at most
+};
+
+// The /P: and /LOG: values in the ANSI code page, as the folder and the log
+// are opened.
+static char targetFolderPath[ANSI_VALUE_BYTES];
+static char logFilePath[ANSI_VALUE_BYTES];
 
 // Three texts one after the other in a message line.
 static void joinText(char* message, const char* first, const char* middle, const char* last)
@@ -46,38 +55,69 @@ static DWORD takeQueriedFolder(UINT length, char* folder)
     return 0;
 }
 
-// A refused argument ends the run before the log, the box and anything
-// else. The argument is shown as typed, cut short.
-static DWORD refuseArgument()
+// The argument as typed, cut short, into a line.
+static void showArgument(char* shown, unsigned size, const char* argument)
 {
-    const ArgumentsRefusal* refusal = refusedArgument();
-    char shownValue[64];
     TextBuilder value;
-    startText(&value, shownValue, sizeof shownValue);
-    appendText(&value, refusal->argument);
+    startText(&value, shown, size);
+    appendText(&value, argument);
+}
+
+// A refused argument ends the run before the log, the box and anything
+// else.
+static DWORD refuseArgument(const ArgumentsRefusal* refusal)
+{
+    char shown[64];
+    showArgument(shown, sizeof shown, refusal->argument);
     char text[MESSAGE_BUFFER];
     if (refusal->kind == refusalInexact)
-        joinText(text, "\nThe argument \"", shownValue, "\" holds a character that cannot be read exactly.\n\n");
+        joinText(text, "\nThe argument \"", shown, "\" holds a character that cannot be read exactly.\n\n");
     else if (refusal->kind == refusalDayCount)
-        joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
+        joinText(text, "\nThe number of days in \"", shown, "\" must be a whole number from 1 to 3650.\n\n");
     else if (refusal->kind == refusalFolderOption)
-        joinText(text, "\nThe option \"", shownValue, "\" must be given as /P:folder.\n\n");
+        joinText(text, "\nThe option \"", shown, "\" must be given as /P:folder.\n\n");
+    else if (refusal->kind == refusalLogOption)
+        joinText(text, "\nThe option \"", shown, "\" must be given as /LOG:file.\n\n");
+    else if (refusal->kind == refusalBareFolder)
+        joinText(text, "\nThe argument \"", shown,
+                 "\" is not an option of this program: a folder to clean must be given as /P:folder.\n\n");
     else
-        joinText(text, "\nThe option \"", shownValue, "\" must be given as /LOG:file.\n\n");
+        joinText(text, "\nThe argument \"", shown, "\" is not an option of this program.\n\n");
     return failRun(text, ERROR_INVALID_PARAMETER);
+}
+
+// The folder and the log are opened by their ANSI paths: a value without an
+// exact spelling there ends the run before anything, as it always did.
+static DWORD readValueInAnsi(const WCHAR* value, const char* shownValue, const char* what, char* path)
+{
+    if (value == nullptr || readExactText(value, path, ANSI_VALUE_BYTES))
+        return 0;
+    char shown[64];
+    showArgument(shown, sizeof shown, shownValue);
+    char text[MESSAGE_BUFFER];
+    joinText(text, what, shown, "\" holds a character that cannot be read exactly.\n\n");
+    return failRun(text, ERROR_INVALID_PARAMETER);
+}
+
+static DWORD readPathsInAnsi()
+{
+    DWORD code = readValueInAnsi(targetFolderArgument(), shownTargetFolderArgument(), "\nThe folder \"",
+                                 targetFolderPath);
+    if (code != 0)
+        return code;
+    return readValueInAnsi(logFileArgument(), shownLogFileArgument(), "\nThe log file \"", logFilePath);
 }
 
 // The log is opened before anything is looked up or touched.
 static DWORD openLogWhenAsked(const char* commandTail)
 {
-    const char* path = logFileArgument();
-    if (path == nullptr)
+    if (logFileArgument() == nullptr)
         return 0;
-    DWORD code = openRunLog(path, commandTail);
+    DWORD code = openRunLog(logFilePath, commandTail);
     if (code == 0)
         return 0;
     char text[MESSAGE_BUFFER];
-    joinText(text, "\nFailed to open the log file \"", path, "\".\n\n");
+    joinText(text, "\nFailed to open the log file \"", shownLogFileArgument(), "\".\n\n");
     return failRun(text, code);
 }
 
@@ -103,10 +143,9 @@ static void emitFolderLine(const char* label, const char* folder, const char* en
 
 static DWORD chooseTargetFolder()
 {
-    if (targetFolderTooLong())
-        return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
-    if (targetFolder[0] != '\0') {
-        if (!normalizeFolder(targetFolder))
+    // Trailing backslashes count as one: a folder counts by its normal form.
+    if (targetFolderArgument() != nullptr) {
+        if (!copyFolderInNormalForm(targetFolder, targetFolderPath))
             return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
@@ -152,8 +191,14 @@ static DWORD runWithLog(bool* summaryWritten)
     code = chooseTargetFolder();
     if (code != 0)
         return code;
-    if (runOptions.confirm && !runOptions.listOnly && !userConfirms())
-        return CONFIRMATION_DECLINED;
+    if (runOptions.confirm && !runOptions.listOnly) {
+        Confirmation answer = askConfirmation();
+        // A run nobody can confirm says why it did nothing; a No needs no word.
+        if (answer == confirmationUnseen)
+            emit("\nNobody can answer the confirmation box here, so nothing was cleaned: /Y runs without it.\n", 0);
+        if (answer != confirmationGiven)
+            return CONFIRMATION_DECLINED;
+    }
 
     emitFolderLine("\nCleaning  ", targetFolder, "");
     DWORD result = sweepFolder(targetFolder, 0);
@@ -167,16 +212,20 @@ static DWORD runWithLog(bool* summaryWritten)
     return result;
 }
 
-DWORD runDustrel(int count, char** arguments, const unsigned char* inexact, const char* commandTail)
+DWORD runDustrel(int count, WCHAR* const* words, char* const* arguments, const unsigned char* inexact,
+                 const char* commandTail)
 {
-    ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
+    ArgumentsOutcome outcome = readArguments(count, words, arguments, inexact);
     if (outcome == argumentsAskUsage) {
         printUsage(arguments[0]);
         return 1;
     }
     if (outcome == argumentsRefused)
-        return refuseArgument();
-    DWORD code = openLogWhenAsked(commandTail);
+        return refuseArgument(refusedArgument());
+    DWORD code = readPathsInAnsi();
+    if (code != 0)
+        return code;
+    code = openLogWhenAsked(commandTail);
     if (code != 0)
         return code;
     bool summaryWritten = false;

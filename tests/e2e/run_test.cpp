@@ -60,8 +60,9 @@ TEST(Run, FolderThatCannotBeHeldIsAFailureNeverSuccess)
               crlf("\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
 }
 
-// A slip in /P or /LOG, or a log that cannot be opened, ends the run before
-// anything is touched: without a /P the run would clean TEMP.
+// A slip in /P or /LOG, a word that is no option, or a log that cannot be
+// opened ends the run before anything is asked or touched: without a /P the
+// run would clean TEMP, and an option ignored makes a wider run.
 TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
 {
     std::string folder = scratchFolder();
@@ -72,6 +73,10 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
     auto slip = [](const std::string& named, const char* form) {
         return crlf("\nThe option \"" + named + "\" must be given as " + form + ".\n\n" + systemText(87));
     };
+    auto unknown = [](const std::string& named, const char* hint = "") {
+        return crlf("\nThe argument \"" + named + "\" is not an option of this program" + hint + ".\n\n" + systemText(87));
+    };
+    const char* folderHint = ": a folder to clean must be given as /P:folder";
     struct {
         std::string arguments;
         DWORD code;
@@ -81,12 +86,16 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
         {"/P" + folder, 87, slip("/P" + folder, "/P:folder")}, {"/p:", 87, slip("/p:", "/P:folder")},
         {"\"/p:\"", 87, slip("/p:", "/P:folder")}, {"\"/p: \" /log:x /D:0", 87, slip("/p: ", "/P:folder")},
         {"/LOG " + missingLog, 87, slip("/LOG", "/LOG:file")}, {"/q /p=x", 87, ""},
+        {"/y /Days:7", 87, unknown("/Days:7")}, {"/O:7 /y", 87, unknown("/O:7")}, {"/whatif", 87, unknown("/whatif")},
+        {"--dry-run /L", 87, unknown("--dry-run")}, {"/List", 87, unknown("/List")}, {"/S /D:0", 87, unknown("/S")},
+        {"\"\" /y", 87, unknown("")}, {folder + " /p:" + folder, 87, unknown(folder, folderHint)},
+        {"/Q " + folder, 87, ""},
         {"/log:" + missingLog, ERROR_PATH_NOT_FOUND,
          crlf("\nFailed to open the log file \"" + missingLog + "\".\n\n" + systemText(ERROR_PATH_NOT_FOUND))},
         {"-Q /log:" + missingLog, ERROR_PATH_NOT_FOUND, ""},
     };
-    for (const auto& c : cases) {
-        DustrelRun run = runDustrel("/y /a " + c.arguments);
+    for (const auto& c : cases) {  // no /Y: a box would wait for an answer that never comes
+        DustrelRun run = runDustrel("/a " + c.arguments);
         EXPECT_EQ(run.exitCode, c.code) << c.arguments;
         EXPECT_EQ(run.output, c.output) << c.arguments;
         EXPECT_TRUE(exists(folder + "\\a.tmp")) << c.arguments;
@@ -243,7 +252,7 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
 
 // Where nobody could see the box (a window station that is not visible, as
 // a service or a task run whether the user is logged on or not gets), the
-// run is declined at once rather than waiting on it.
+// run is declined at once rather than waiting on it, and says why.
 TEST(Run, NoBoxWhereNobodyCanSeeIt)
 {
     std::string folder = scratchFolder();
@@ -257,7 +266,7 @@ TEST(Run, NoBoxWhereNobodyCanSeeIt)
     CloseDesktop(desktop);
     CloseWindowStation(hidden);
     EXPECT_EQ(run.exitCode, DWORD(ERROR_SIGNAL_REFUSED));
-    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.output, "\r\nNobody can answer the confirmation box here, so nothing was cleaned: /Y runs without it.\r\n");
     EXPECT_TRUE(exists(folder + "\\a.tmp"));
 }
 

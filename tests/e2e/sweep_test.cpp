@@ -196,9 +196,9 @@ const Scenario scenarios[] = {
     // Arguments in their exact spelling only: a folder named with look-alikes (full-width quote,
     // slash and backslash in 1252, yen sign in 932) or a control character is refused, /Q silently.
     {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 87,
-     "|The argument \"/p:%T\\t? ?a ?p:%T\\victim ?\\tmp\" holds a character that cannot be read exactly.||%r", "*"},
+     "|The folder \"%T\\t? ?a ?p:%T\\victim ?\\tmp\" holds a character that cannot be read exactly.||%r", "*"},
     {932, "t/|t/a.tmp|victim/|victim/a.tmp", "/y /p:%T\\t%{A5}..%{A5}victim", 87,
-     "|The argument \"/p:%T\\t?..?victim\" holds a character that cannot be read exactly.||%r", "*"},
+     "|The folder \"%T\\t?..?victim\" holds a character that cannot be read exactly.||%r", "*"},
     {0, "t/|t/a.tmp", "/q /y \"/p:%T\\t%{1B}[2J\"", 87, "", "*"},
     {0, "a.tmp", "/q /D:0 /p:%T", 87, "", "*"},
 };
