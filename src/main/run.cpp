@@ -65,8 +65,9 @@ static void showArgument(char* shown, unsigned size, const char* argument)
 
 // A refused argument ends the run before the log, the box and anything
 // else.
-static DWORD refuseArgument(const ArgumentsRefusal* refusal)
+static DWORD refuseArgument()
 {
+    const ArgumentsRefusal* refusal = refusedArgument();
     char shown[64];
     showArgument(shown, sizeof shown, refusal->argument);
     char text[MESSAGE_BUFFER];
@@ -221,7 +222,7 @@ DWORD runDustrel(int count, WCHAR* const* words, char* const* arguments, const u
         return 1;
     }
     if (outcome == argumentsRefused)
-        return refuseArgument(refusedArgument());
+        return refuseArgument();
     DWORD code = readPathsInAnsi();
     if (code != 0)
         return code;
