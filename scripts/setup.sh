@@ -37,13 +37,13 @@ fi
 # run under qemu's user-mode emulator instead, registered with the kernel
 # for them: the same Wine, slower. qemu before 8 keeps its page flags in a
 # way that makes every Wine start take minutes: the one from Debian's
-# backports is taken.
+# backports is taken, from the mirror this machine already uses.
 binfmt=/proc/sys/fs/binfmt_misc
 if [ -e "$binfmt/qemu-i386" ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     qemu_major=$(qemu-i386-static --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
     if [ "${qemu_major:-0}" -lt 8 ]; then
-        echo 'deb http://deb.debian.org/debian bookworm-backports main' \
-            | as_root tee /etc/apt/sources.list.d/dustrel-backports.list >/dev/null
+        backports=$("$(dirname "$0")/backports-source.sh")
+        echo "$backports" | as_root tee /etc/apt/sources.list.d/dustrel-backports.list >/dev/null
         as_root apt-get update -q
         as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
             -t bookworm-backports qemu-user-static

@@ -17,12 +17,12 @@ static void appendCount(TextBuilder* line, ULONGLONG count, const char* noun, co
 void writeSummaryLine(char* line)
 {
     const RunTotals& totals = runTotals;
-    bool listOnly = runOptions.listOnly;
+    bool dryRun = !runOptions.applyChanges;  // /L and the diagnostic switch change nothing
     TextBuilder text;
     startText(&text, line, MESSAGE_BUFFER);
     appendText(&text, "Summary: ");
-    appendCount(&text, totals.filesDeleted, "file", listOnly ? " to delete, " : " deleted, ");
-    appendCount(&text, totals.foldersRemoved, "folder", listOnly ? " to remove, " : " removed, ");
+    appendCount(&text, totals.filesDeleted, "file", dryRun ? " to delete, " : " deleted, ");
+    appendCount(&text, totals.foldersRemoved, "folder", dryRun ? " to remove, " : " removed, ");
     appendDigits(&text, totals.skipped, 1);
     appendText(&text, " skipped, ");
     appendDigits(&text, totals.spared, 1);
@@ -34,5 +34,5 @@ void writeSummaryLine(char* line)
         appendNumber(&text, totals.failureCodes[i]);
     }
     appendText(&text, totals.failureCodeCount > 0 ? "), " : ", ");
-    appendCount(&text, totals.bytesFreed, "byte", listOnly ? " to free.\n" : " freed.\n");
+    appendCount(&text, totals.bytesFreed, "byte", dryRun ? " to free.\n" : " freed.\n");
 }

@@ -3,14 +3,24 @@
 #include <string.h>
 
 #include "common/ansi_text.h"
-#include "common/folder_path.h"
+#include "common/exact_ansi.h"
 #include "common/run_records.h"
 
-enum { MOST_SPARED_DAYS = 3650 };
+enum {
+    MOST_SPARED_DAYS = 3650,
+    FOLDER_OPTION_LENGTH = 3,  // "/P:"
+    LOG_OPTION_LENGTH = 5,     // "/LOG:"
+};
 
-static bool folderTooLong;
+// A "/P:" or "/LOG:" value as the command line holds it and as lines show it.
+struct PathValue {
+    const WCHAR* word;
+    const char* shown;
+};
+
 static ArgumentsRefusal refusal;
-static const char* logFile;
+static PathValue targetFolderValue;
+static PathValue logFileValue;
 static bool logRefused;
 
 // The first refusal on the command line is the one named.
@@ -35,20 +45,29 @@ static bool isDiagnosticSwitch(const char* argument)
     return (argument[0] == '/' || argument[0] == '-') && strcmp(argument + 1, "DuskHawk") == 0;
 }
 
-// Trailing backslashes count as one: a value counts by its normal form.
-static void readFolderValue(const char* value)
+// Only a value may hold characters without an exact ANSI spelling: the
+// option words are ASCII, and such a character shows as "?", so a word
+// shows as beginning with "/P:" or "/LOG:" only when it does.
+static bool isPathOption(const char* argument)
 {
-    folderTooLong = !copyFolderInNormalForm(targetFolder, value);
-    if (folderTooLong)
-        targetFolder[0] = '\0';
+    return matchesOption(argument, "p:", false) || matchesOption(argument, "log:", false);
+}
+
+static bool holdsControlCharacter(const WCHAR* word)
+{
+    for (; *word != L'\0'; ++word) {
+        if (isControlCharacter(*word))
+            return true;
+    }
+    return false;
 }
 
 // A value that holds something other than blanks: an empty one, from an
 // unset variable, must not mean TEMP or anything else.
-static bool holdsValue(const char* value)
+static bool holdsValue(const WCHAR* value)
 {
-    for (; *value != '\0'; ++value) {
-        if (*value != ' ' && *value != '\t')
+    for (; *value != L'\0'; ++value) {
+        if (*value != L' ' && *value != L'\t')
             return true;
     }
     return false;
@@ -56,32 +75,35 @@ static bool holdsValue(const char* value)
 
 // Anything that begins "/P" is meant as "/P:folder": a slip such as
 // "/P D:\x" or "/P=D:\x" is refused, as ignoring it would clean TEMP.
-static void readFolderOption(const char* argument)
+static void readFolderOption(const char* argument, const WCHAR* word)
 {
-    if (matchesOption(argument, "p:", false) && holdsValue(argument + 3))
-        readFolderValue(argument + 3);
+    if (matchesOption(argument, "p:", false) && holdsValue(word + FOLDER_OPTION_LENGTH))
+        targetFolderValue = PathValue{word + FOLDER_OPTION_LENGTH, argument + FOLDER_OPTION_LENGTH};
     else
         refuse(argument, refusalFolderOption);
 }
 
 // Anything that begins "/LOG" is meant as "/LOG:file".
-static void readLogOption(const char* argument)
+static void readLogOption(const char* argument, const WCHAR* word)
 {
-    if (matchesOption(argument, "log:", false) && holdsValue(argument + 5))
-        logFile = argument + 5;
-    else {
+    if (matchesOption(argument, "log:", false) && holdsValue(word + LOG_OPTION_LENGTH)) {
+        logFileValue = PathValue{word + LOG_OPTION_LENGTH, argument + LOG_OPTION_LENGTH};
+    } else {
         logRefused = true;
         refuse(argument, refusalLogOption);
     }
+}
+
+static bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // "/D" not followed by a letter is meant as "/D:n": a slip such as "/D 7" or
 // "/D7" is refused, as ignoring it would widen what the run deletes.
 static bool isDayCountOption(const char* argument)
 {
-    char next = argument[2];
-    bool letter = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
-    return matchesOption(argument, "d", false) && !letter;
+    return matchesOption(argument, "d", false) && !isAsciiLetter(argument[2]);
 }
 
 // The n of "/D:n": decimal digits alone, from 1 to MOST_SPARED_DAYS; 0 for
@@ -115,43 +137,66 @@ static void readDayCountOption(const char* argument)
         runOptions.spareDays = days;
 }
 
-ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char* inexact)
+// Takes one option into runOptions; false when the argument is none.
+static bool readOption(const char* argument, const WCHAR* word)
 {
-    folderTooLong = false;
+    if (matchesOption(argument, "y", true))
+        runOptions.confirm = false;
+    else if (matchesOption(argument, "o", true))
+        runOptions.oldOnly = true;
+    else if (isDayCountOption(argument))
+        readDayCountOption(argument);
+    else if (matchesOption(argument, "a", true))
+        runOptions.allFiles = true;
+    else if (matchesOption(argument, "p", false))
+        readFolderOption(argument, word);
+    else if (matchesOption(argument, "q", true))
+        runOptions.quiet = true;
+    else if (matchesOption(argument, "l", true))
+        runOptions.listOnly = true;
+    else if (matchesOption(argument, "log", false))
+        readLogOption(argument, word);
+    else if (isDiagnosticSwitch(argument))
+        runOptions.diagnostic = true;
+    else
+        return false;
+    return true;
+}
+
+// A word without a prefix that names a path ("C:\Temp", "D:", "..\tmp",
+// "."): the user most likely meant the folder to clean.
+static bool looksLikeFolder(const char* argument)
+{
+    if (argument[0] == '/' || argument[0] == '-' || argument[0] == '\0')
+        return false;
+    bool driveColon = isAsciiLetter(argument[0]) && argument[1] == ':';
+    return driveColon || findLastChar(argument, '\\') != nullptr || findLastChar(argument, '/') != nullptr ||
+           strcmp(argument, ".") == 0 || strcmp(argument, "..") == 0;
+}
+
+ArgumentsOutcome readArguments(int count, WCHAR* const* words, char* const* arguments, const unsigned char* inexact)
+{
     refusal = ArgumentsRefusal{nullptr, refusalDayCount};
-    logFile = nullptr;
+    targetFolderValue = PathValue{nullptr, nullptr};
+    logFileValue = PathValue{nullptr, nullptr};
     logRefused = false;
     for (int i = 1; i < count; ++i) {
         const char* argument = arguments[i];
         // Its shown form may look like an option ("/?" from a control character): it is none.
-        if (inexact != nullptr && inexact[i]) {
+        if (holdsControlCharacter(words[i]) || (inexact[i] && !isPathOption(argument))) {
             refuse(argument, refusalInexact);
             continue;
         }
         if (matchesOption(argument, "?", true))
             return argumentsAskUsage;
-        if (matchesOption(argument, "y", true))
-            runOptions.confirm = false;
-        if (matchesOption(argument, "o", true))
-            runOptions.oldOnly = true;
-        if (isDayCountOption(argument))
-            readDayCountOption(argument);
-        if (matchesOption(argument, "a", true))
-            runOptions.allFiles = true;
-        if (matchesOption(argument, "p", false))
-            readFolderOption(argument);
-        if (matchesOption(argument, "q", true))
-            runOptions.quiet = true;
-        if (matchesOption(argument, "l", true))
-            runOptions.listOnly = true;
-        if (matchesOption(argument, "log", false))
-            readLogOption(argument);
-        if (isDiagnosticSwitch(argument)) {
-            runOptions.diagnostic = true;
-            runOptions.applyChanges = false;
-        }
+        // A mistyped option ignored would make a wider run than the one asked for.
+        if (!readOption(argument, words[i]))
+            refuse(argument, looksLikeFolder(argument) ? refusalBareFolder : refusalUnknown);
     }
-    // A list shows what a real run would do, not the diagnostic trace.
+    // The diagnostic switch makes a dry run; a list shows what a real run
+    // would do, not the diagnostic trace.
+    if (runOptions.diagnostic)
+        runOptions.applyChanges = false;
     if (runOptions.listOnly) {
         runOptions.applyChanges = false;
         runOptions.diagnostic = false;
@@ -159,19 +204,29 @@ ArgumentsOutcome readArguments(int count, char** arguments, const unsigned char*
     return refusal.argument != nullptr ? argumentsRefused : argumentsRead;
 }
 
-bool targetFolderTooLong()
-{
-    return folderTooLong;
-}
-
 const ArgumentsRefusal* refusedArgument()
 {
     return &refusal;
 }
 
-const char* logFileArgument()
+const WCHAR* targetFolderArgument()
 {
-    return logFile;
+    return targetFolderValue.word;
+}
+
+const WCHAR* logFileArgument()
+{
+    return logFileValue.word;
+}
+
+const char* shownTargetFolderArgument()
+{
+    return targetFolderValue.shown;
+}
+
+const char* shownLogFileArgument()
+{
+    return logFileValue.shown;
 }
 
 bool logOptionRefused()

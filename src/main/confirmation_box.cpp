@@ -29,14 +29,14 @@ static bool windowStationVisible(HMODULE user)
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-bool userConfirms()
+Confirmation askConfirmation()
 {
     HMODULE user = LoadLibraryA("user32.dll");
     if (user == nullptr)
-        return false;
+        return confirmationUnseen;
     GetForegroundWindowCall getForeground = findCall<GetForegroundWindowCall>(user, "GetForegroundWindow");
     MessageBoxCall messageBox = findCall<MessageBoxCall>(user, "MessageBoxA");
-    bool confirmed = false;
+    Confirmation answer = confirmationUnseen;
     if (getForeground != nullptr && messageBox != nullptr && windowStationVisible(user)) {
         char message[MESSAGE_BUFFER];
         TextBuilder line;
@@ -44,8 +44,13 @@ bool userConfirms()
         appendText(&line, "Are you sure you want to clean up ");
         appendText(&line, runTarget.shown);
         appendText(&line, "?");
-        confirmed = messageBox(getForeground(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION) == IDYES;
+        // Without a display Wine's box returns -1; a box that fails returns 0.
+        int button = messageBox(getForeground(), message, DUSTREL_NAME, MB_YESNO | MB_ICONQUESTION);
+        if (button == IDYES)
+            answer = confirmationGiven;
+        else if (button == IDNO)
+            answer = confirmationDeclined;
     }
     FreeLibrary(user);
-    return confirmed;
+    return answer;
 }

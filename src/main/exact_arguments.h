@@ -1,8 +1,8 @@
-// The command line's words, read in UTF-16, as ANSI arguments. An argument
-// is taken only when it has an exact ANSI spelling and no control
-// character: a look-alike (a full-width quote, slash or backslash, a yen
-// sign in code page 932) must never turn a folder's name into options or
-// into another path.
+// The command line's words, read in UTF-16, as ANSI arguments, marked where
+// they have no exact ANSI spelling or hold a control character: a
+// look-alike (a full-width quote, slash or backslash, a yen sign in code
+// page 932) must never turn a folder's name into options or into another
+// path.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The entry point: reads the command line as the system holds it (UTF-16),
 // splits it by the documented rules (the runtime's own splitting differs),
-// turns each word into an exact ANSI argument, runs, and writes out the
+// turns each word into an ANSI argument, marked where it is not exact, runs, and writes out the
 // console output stream before the process ends.
 #include <windows.h>
 
@@ -31,7 +31,7 @@ int main()
     int count = splitCommandLine(commandLine, wordStorage, COMMAND_LINE_UNITS, words, MAX_WORDS);
     readExactArguments(count, words, argumentStorage, sizeof argumentStorage, arguments, inexact);
     readExactText(commandLineTail(commandLine), commandTail, sizeof commandTail);
-    DWORD code = runDustrel(count, arguments, inexact, commandTail);
+    DWORD code = runDustrel(count, words, arguments, inexact, commandTail);
     closeConsoleStream();
     return static_cast<int>(code);
 }

@@ -21,7 +21,6 @@ enum {
 };
 
 // Folders at the longest, and their shown form.
-static WCHAR widePath[LONGEST_PATH + 2];
 static WCHAR environmentValue[LONGEST_PATH + 2];
 static char shownPath[SHOWN_PATH_BUFFER];
 
@@ -57,24 +56,35 @@ static DWORD takeQueriedFolder(UINT length, char* folder)
     return 0;
 }
 
+// The argument as typed, cut short, into a line.
+static void showArgument(char* shown, unsigned size, const char* argument)
+{
+    TextBuilder value;
+    startText(&value, shown, size);
+    appendText(&value, argument);
+}
+
 // A refused argument ends the run before the log, the box and anything
-// else. The argument is shown as typed, cut short.
+// else.
 static DWORD refuseArgument()
 {
     const ArgumentsRefusal* refusal = refusedArgument();
-    char shownValue[64];
-    TextBuilder value;
-    startText(&value, shownValue, sizeof shownValue);
-    appendText(&value, refusal->argument);
+    char shown[64];
+    showArgument(shown, sizeof shown, refusal->argument);
     char text[MESSAGE_BUFFER];
     if (refusal->kind == refusalInexact)
-        joinText(text, "\nThe argument \"", shownValue, "\" holds a character that cannot be read exactly.\n\n");
+        joinText(text, "\nThe argument \"", shown, "\" holds a character that cannot be read exactly.\n\n");
     else if (refusal->kind == refusalDayCount)
-        joinText(text, "\nThe number of days in \"", shownValue, "\" must be a whole number from 1 to 3650.\n\n");
+        joinText(text, "\nThe number of days in \"", shown, "\" must be a whole number from 1 to 3650.\n\n");
     else if (refusal->kind == refusalFolderOption)
-        joinText(text, "\nThe option \"", shownValue, "\" must be given as /P:folder.\n\n");
+        joinText(text, "\nThe option \"", shown, "\" must be given as /P:folder.\n\n");
+    else if (refusal->kind == refusalLogOption)
+        joinText(text, "\nThe option \"", shown, "\" must be given as /LOG:file.\n\n");
+    else if (refusal->kind == refusalBareFolder)
+        joinText(text, "\nThe argument \"", shown,
+                 "\" is not an option of this program: a folder to clean must be given as /P:folder.\n\n");
     else
-        joinText(text, "\nThe option \"", shownValue, "\" must be given as /LOG:file.\n\n");
+        joinText(text, "\nThe argument \"", shown, "\" is not an option of this program.\n\n");
     return failRun(text, ERROR_INVALID_PARAMETER);
 }
 
@@ -87,24 +97,15 @@ static void writeCauseText(DWORD code, char* text)
         text[--length] = '\0';
 }
 
-// The value of an ANSI argument as the system holds it.
-static const WCHAR* wideArgument(const char* argument)
-{
-    int units = MultiByteToWideChar(ansiCodePageInUse(), 0, argument, -1, widePath, LONGEST_PATH + 1);
-    if (units <= 0)
-        widePath[0] = L'\0';
-    return widePath;
-}
-
 // Every failure to open the log ends the run with its own code, before
 // anything is looked up or touched; the line says why.
-static DWORD failLog(const char* path, DWORD code)
+static DWORD failLog(DWORD code)
 {
     char cause[MESSAGE_BUFFER];
     writeCauseText(code, cause);
     const char* refusal = logFailureCause();
     emit("\nFailed to open the log file \"", 0);
-    emit(path, 0);
+    emit(shownLogFileArgument(), 0);
     emit("\": ", 0);
     emit(refusal != nullptr ? refusal : cause, 0);
     return failRun("\n\n", LOG_FAILED);
@@ -113,13 +114,12 @@ static DWORD failLog(const char* path, DWORD code)
 // The log is opened before anything is looked up or touched.
 static DWORD openLogWhenAsked(const char* commandTail)
 {
-    const char* path = logFileArgument();
-    if (path == nullptr)
+    if (logFileArgument() == nullptr)
         return 0;
     stopFileRedirection();
-    DWORD code = openRunLog(wideArgument(path), commandTail);
+    DWORD code = openRunLog(logFileArgument(), commandTail);
     restoreFileRedirection();
-    return code == 0 ? 0 : failLog(path, code);
+    return code == 0 ? 0 : failLog(code);
 }
 
 // A run that ends at a write to its log that failed says so; the log may
@@ -132,7 +132,7 @@ static DWORD closeLog(DWORD code, bool summaryWritten)
     char cause[MESSAGE_BUFFER];
     writeCauseText(failure, cause);
     emit("\nFailed to write the log file \"", 0);
-    emit(logFileArgument(), 0);
+    emit(shownLogFileArgument(), 0);
     emit("\": ", 0);
     emit(cause, 0);
     return failRun("\n\n", LOG_FAILED);
@@ -190,10 +190,8 @@ static DWORD findTemporaryFolder()
 
 static DWORD chooseTargetFolder()
 {
-    if (targetFolderTooLong())
-        return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
-    if (targetFolder[0] != '\0') {
-        lstrcpynW(runTarget.path, wideArgument(targetFolder), LONGEST_PATH + 1);
+    if (targetFolderArgument() != nullptr) {
+        lstrcpynW(runTarget.path, targetFolderArgument(), LONGEST_PATH + 1);
     } else {
         DWORD code = findTemporaryFolder();
         if (code != 0)
@@ -265,11 +263,17 @@ static DWORD runWithLog(bool* summaryWritten)
         releaseWay();
         return refuseLink();
     }
-    if (runOptions.confirm && !runOptions.listOnly && !userConfirms()) {
-        if (openCode == 0)
-            CloseHandle(folder);
-        releaseWay();
-        return CONFIRMATION_DECLINED;
+    if (runOptions.confirm && !runOptions.listOnly) {
+        Confirmation answer = askConfirmation();
+        // A run nobody can confirm says why it did nothing; a No needs no word.
+        if (answer == confirmationUnseen)
+            emit("\nNobody can answer the confirmation box here, so nothing was cleaned: /Y runs without it.\n", 0);
+        if (answer != confirmationGiven) {
+            if (openCode == 0)
+                CloseHandle(folder);
+            releaseWay();
+            return CONFIRMATION_DECLINED;
+        }
     }
 
     emit("\nCleaning  ", 0);
@@ -291,20 +295,20 @@ static DWORD runWithLog(bool* summaryWritten)
 // A run refused for an argument is recorded in a log named soundly.
 static DWORD refuseWithRecord(const char* commandTail)
 {
-    const char* path = logFileArgument();
-    bool logged = path != nullptr && !logOptionRefused();
+    bool logged = logFileArgument() != nullptr && !logOptionRefused();
     if (logged) {
         stopFileRedirection();
-        logged = openRunLog(wideArgument(path), commandTail) == 0;
+        logged = openRunLog(logFileArgument(), commandTail) == 0;
         restoreFileRedirection();
     }
     DWORD code = refuseArgument();
     return logged ? closeLog(code, false) : code;
 }
 
-DWORD runDustrel(int count, char** arguments, const unsigned char* inexact, const char* commandTail)
+DWORD runDustrel(int count, WCHAR* const* words, char* const* arguments, const unsigned char* inexact,
+                 const char* commandTail)
 {
-    ArgumentsOutcome outcome = readArguments(count, arguments, inexact);
+    ArgumentsOutcome outcome = readArguments(count, words, arguments, inexact);
     if (outcome == argumentsAskUsage) {
         printUsage(arguments[0]);
         return 1;

@@ -54,26 +54,51 @@ TEST(Run, UsageScreenWithExitCode1)
     }
 }
 
-TEST(Run, FolderThatCannotBeHeldIsAFailureNeverSuccess)
+// TEMP is the folder TMP (or else TEMP) names, exactly: a name the code page
+// cannot spell is no other folder's look-alike, and is shown with "?" as a
+// control character is. Unset, empty or relative, it names nothing, and the
+// run does not fall back to the profile, the current folder or Windows.
+TEST(Run, TemporaryFolderAsTheVariableNamesIt)
 {
     std::string folder = scratchFolder();
-    makeFile(folder + "\\a.tmp");
-    DustrelRun run = runDustrel("/p:" + folder + "\\" + std::string(260 - folder.size(), 'x'));
-    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE)) << "and no box: the run would wait on it";
-    EXPECT_EQ(run.output, crlf("\nThe folder path is too long.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
-    EXPECT_TRUE(exists(folder + "\\a.tmp"));
-
-    std::string tooLong = "C:\\" + std::string(300, 't');
-    SetEnvironmentVariableA("TMP", tooLong.c_str());
-    SetEnvironmentVariableA("TEMP", tooLong.c_str());
-    run = runDustrel("/y");
-    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_EQ(run.output,
-              crlf("\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(ERROR_FILENAME_EXCED_RANGE)));
+    std::wstring wideFolder = wideText(folder);
+    for (const char* name : {"\\Lukasz", "\\victim", "\\tmp"}) {
+        makeFolder(folder + name);
+        makeFile(folder + name + "\\a.tmp");
+    }
+    CreateDirectoryW((wideFolder + L"\\\x141ukasz").c_str(), nullptr);
+    CloseHandle(CreateFileW((wideFolder + L"\\\x141ukasz\\a.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const std::string gone = "\n\n" + systemText(0);
+    struct {
+        std::wstring tmp, temp;
+        DWORD code;
+        std::string output;
+    } cases[] = {
+        {wideFolder + L"\\\x141ukasz", L"", 0, "\nCleaning  " + folder + "\\?ukasz\\\nDeleting  " + folder + "\\?ukasz\\a.tmp" + gone},
+        {wideFolder + L"\\a\xFF3C..\xFF3C..\xFF3Cvictim", L"", ERROR_PATH_NOT_FOUND,
+         "\nCleaning  " + folder + "\\a?..?..?victim\\\n\n" + systemText(ERROR_PATH_NOT_FOUND)},
+        {wideFolder + L"\\x\x1B[2J", L"", ERROR_INVALID_NAME, "\nCleaning  " + folder + "\\x?[2J\\\n\n" + systemText(123)},
+        {L"", L"", ERROR_ENVVAR_NOT_FOUND, ""}, {L"tmp", wideFolder + L"\\tmp", ERROR_ENVVAR_NOT_FOUND, ""},
+        {L"C:\\" + std::wstring(300, L't'), L"", ERROR_FILENAME_EXCED_RANGE, ""},
+    };
+    for (const auto& c : cases) {
+        SetEnvironmentVariableW(L"TMP", c.tmp.empty() ? nullptr : c.tmp.c_str());
+        SetEnvironmentVariableW(L"TEMP", c.temp.empty() ? nullptr : c.temp.c_str());
+        DustrelRun run = runCommandLine("B:\\dustrel.exe /y", folder);
+        EXPECT_EQ(run.exitCode, c.code);
+        std::string failed = "\nFailed to retrieve the path of the TEMP folder.\n\n" + systemText(c.code);
+        EXPECT_EQ(run.output, crlf(c.output.empty() ? failed : c.output + "\n"));
+    }
+    SetEnvironmentVariableA("TMP", "");  // set and empty is as unset
+    SetEnvironmentVariableA("TEMP", "");
+    EXPECT_EQ(runDustrel("/y").exitCode, DWORD(ERROR_ENVVAR_NOT_FOUND));
+    for (const char* name : {"\\Lukasz", "\\victim", "\\tmp"})
+        EXPECT_TRUE(exists(folder + name + "\\a.tmp")) << name;
 }
 
-// A slip in /P or /LOG, or a log that cannot be opened, ends the run before
-// anything is touched: without a /P the run would clean TEMP.
+// A slip in /P or /LOG, a word that is no option, or a log that cannot be
+// opened ends the run before anything is asked or touched: without a /P the
+// run would clean TEMP, and an option ignored makes a wider run.
 TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
 {
     std::string folder = scratchFolder();
@@ -84,6 +109,10 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
     auto slip = [](const std::string& named, const char* form) {
         return crlf("\nThe option \"" + named + "\" must be given as " + form + ".\n\n" + systemText(87));
     };
+    auto unknown = [](const std::string& named, const char* hint = "") {
+        return crlf("\nThe argument \"" + named + "\" is not an option of this program" + hint + ".\n\n" + systemText(87));
+    };
+    const char* folderHint = ": a folder to clean must be given as /P:folder";
     struct {
         std::string arguments;
         DWORD code;
@@ -93,11 +122,15 @@ TEST(Run, SlipsAndLogsThatCannotBeOpenedTouchNothing)
         {"/P" + folder, 87, slip("/P" + folder, "/P:folder")}, {"/p:", 87, slip("/p:", "/P:folder")},
         {"\"/p:\"", 87, slip("/p:", "/P:folder")}, {"\"/p: \" /log:x /D:0", 87, slip("/p: ", "/P:folder")},
         {"/LOG " + missingLog, 87, slip("/LOG", "/LOG:file")}, {"/q /p=x", 87, ""},
+        {"/y /Days:7", 87, unknown("/Days:7")}, {"/O:7 /y", 87, unknown("/O:7")}, {"/whatif", 87, unknown("/whatif")},
+        {"--dry-run /L", 87, unknown("--dry-run")}, {"/List", 87, unknown("/List")}, {"/S /D:0", 87, unknown("/S")},
+        {"\"\" /y", 87, unknown("")}, {folder + " /p:" + folder, 87, unknown(folder, folderHint)},
+        {"/Q " + folder, 87, ""},
         {"/log:" + missingLog, ERROR_OPEN_FAILED, logFailure(missingLog, cause(ERROR_PATH_NOT_FOUND))},
         {"-Q /log:" + missingLog, ERROR_OPEN_FAILED, ""},
     };
-    for (const auto& c : cases) {
-        DustrelRun run = runDustrel("/y /a " + c.arguments);
+    for (const auto& c : cases) {  // no /Y: a box would wait for an answer that never comes
+        DustrelRun run = runDustrel("/a " + c.arguments);
         EXPECT_EQ(run.exitCode, c.code) << c.arguments;
         EXPECT_EQ(run.output, c.output) << c.arguments;
         EXPECT_TRUE(exists(folder + "\\a.tmp")) << c.arguments;
@@ -336,7 +369,7 @@ TEST(Run, ConfirmationBoxYesCleansAndNoDeclinesSilently)
 
 // Where nobody could see the box (a window station that is not visible, as
 // a service or a task run whether the user is logged on or not gets), the
-// run is declined at once rather than waiting on it.
+// run is declined at once rather than waiting on it, and says why.
 TEST(Run, NoBoxWhereNobodyCanSeeIt)
 {
     std::string folder = scratchFolder();
@@ -350,7 +383,7 @@ TEST(Run, NoBoxWhereNobodyCanSeeIt)
     CloseDesktop(desktop);
     CloseWindowStation(hidden);
     EXPECT_EQ(run.exitCode, DWORD(ERROR_SIGNAL_REFUSED));
-    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.output, "\r\nNobody can answer the confirmation box here, so nothing was cleaned: /Y runs without it.\r\n");
     EXPECT_TRUE(exists(folder + "\\a.tmp"));
 }
 

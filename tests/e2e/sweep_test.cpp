@@ -208,12 +208,15 @@ const Scenario scenarios[] = {
     {0, "", "/a /l /p:\\??\\UNC\\srv\\share", 5,
      "|Cleaning  \\??\\UNC\\srv\\share\\%B[\\??\\UNC\\srv\\share\\]%R%0", ""},
     {0, "r=../..", "/a /l /p:%T\\r", 5, "|Cleaning r\\%B[%T\\r\\]%R%0", "*"},
-    // Arguments in their exact spelling only: a folder named with look-alikes (full-width quote,
-    // slash and backslash in 1252, yen sign in 932) or a control character is refused, /Q silently.
-    {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 87,
-     "|The argument \"/p:%T\\t? ?a ?p:%T\\victim ?\\tmp\" holds a character that cannot be read exactly.||%r", "*"},
-    {932, "t/|t/a.tmp|victim/|victim/a.tmp", "/y /p:%T\\t%{A5}..%{A5}victim", 87,
-     "|The argument \"/p:%T\\t?..?victim\" holds a character that cannot be read exactly.||%r", "*"},
+    // Folders as the command line holds them: look-alikes (full-width quote, slash and backslash
+    // in 1252, yen sign in 932) name a folder of that name, never options or another path; a
+    // name the code page cannot spell is cleaned and shown with "?"; a control character is
+    // refused, /Q silently.
+    {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 3,
+     "|Cleaning  %T\\t? ?a ?p:%T\\victim ?\\tmp\\%R", "*"},
+    {932, "t/|t/a.tmp|victim/|victim/a.tmp", "/y /p:%T\\t%{A5}..%{A5}victim", 3, "|Cleaning  %T\\t?..?victim\\%R", "*"},
+    {1252, "%{442}%{435}%{43C}/|%{442}%{435}%{43C}/a.tmp|victim/|victim/a.tmp", "/y /p:%T\\%{442}%{435}%{43C}", 0,
+     "|Cleaning ???\\|Deleting ???\\a.tmp%R", "%{442}%{435}%{43C}/"},
     {0, "t/|t/a.tmp", "/q /y \"/p:%T\\t%{1B}[2J\"", 87, "", "*"},
     {0, "a.tmp", "/q /D:0 /p:%T", 87, "", "*"},
 };

@@ -71,12 +71,12 @@ TEST(Text, NamesFoldersLinesAndNumbers)
         countFailure(code);
     for (DWORD code = 1000; code < 1020; ++code)
         countFailure(code);
-    runOptions.listOnly = true;
+    runOptions.applyChanges = false;  // the diagnostic switch's dry run, as /L's
     runTotals.bytesFreed = 5000000000ull;
     writeSummaryLine(summary);
     EXPECT_STREQ(summary, "Summary: 1 file to delete, 1 folder to remove, 2 skipped, 0 spared, 25 failed (5, 32, 123, 1000, "
                           "1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012), 5000000000 bytes to free.\n");
-    runOptions.listOnly = false;
+    runOptions.applyChanges = true;
 
     // Listed names that no tree under Wine holds: path characters, and the longest name in 932.
     char name[LISTED_NAME_BUFFER];
@@ -140,29 +140,53 @@ TEST(Text, CommandLineSplitAndRead)
     }
     setAnsiCodePage(1252);
 
-    Words held;  // the words outlive the call: the reader keeps pointers into them
-    auto read = [&held](Words arguments) {
+    // The reader keeps pointers into the words: they outlive each call.
+    std::vector<std::wstring> held;
+    std::vector<WCHAR*> pointers;
+    std::vector<char*> shown(16);
+    unsigned char inexact[16];
+    static char shownText[4096];
+    auto readWide = [&](std::vector<std::wstring> arguments) {
         resetRunRecords();
         held = arguments;
-        held.insert(held.begin(), "x");
-        std::vector<char*> pointers;
-        for (std::string& argument : held)
-            pointers.push_back(&argument[0]);
-        return readArguments(int(pointers.size()), pointers.data(), nullptr);
+        held.insert(held.begin(), L"x");
+        pointers.clear();
+        for (std::wstring& word : held)
+            pointers.push_back(&word[0]);
+        readExactArguments(int(pointers.size()), pointers.data(), shownText, sizeof shownText, shown.data(), inexact);
+        return readArguments(int(pointers.size()), pointers.data(), shown.data(), inexact);
     };
+    auto read = [&](Words arguments) {
+        std::vector<std::wstring> wide;
+        for (const std::string& argument : arguments) {
+            std::wstring word(argument.size(), L'\0');
+            word.resize(MultiByteToWideChar(ansiCodePageInUse(), 0, argument.data(), int(argument.size()), &word[0],
+                                            int(word.size())));
+            wide.push_back(word);
+        }
+        return readWide(wide);
+    };
+    auto value = [](const WCHAR* text) { return std::wstring(text != nullptr ? text : L"(none)"); };
     read({"-Y", "/o", "-A", "/Q", "-DuskHawk", "/P:C:\\a", "-p:D:\\b", "/log:a", "-LOG:b"});
     EXPECT_TRUE(!runOptions.confirm && runOptions.oldOnly && runOptions.allFiles && runOptions.quiet &&
                 runOptions.diagnostic && !runOptions.applyChanges && !runOptions.listOnly);
-    EXPECT_STREQ(targetFolder, "D:\\b\\") << "the last folder counts";
-    EXPECT_STREQ(logFileArgument(), "b") << "the last log counts";
+    EXPECT_EQ(value(targetFolderArgument()), L"D:\\b") << "the last folder counts";
+    EXPECT_EQ(value(logFileArgument()), L"b") << "the last log counts";
     read({"-l"});
     EXPECT_TRUE(runOptions.listOnly && !runOptions.applyChanges && runOptions.confirm);
     read({"/L", "/DuskHawk"});
     EXPECT_FALSE(runOptions.diagnostic) << "a list shows no trace";
-    for (const char* other : {"/yes", "y", "/duskhawk", "\\DuskHawk", "//y", "/??", "/LO", "/Lx", "p:x", "/"}) {
-        EXPECT_EQ(read({other}), argumentsRead);
-        EXPECT_TRUE(runOptions.confirm && runOptions.applyChanges && !runOptions.listOnly && targetFolder[0] == '\0' &&
-                    logFileArgument() == nullptr) << other;
+    // Folder and log values as the command line holds them, shown with "?" where the code page has no
+    // spelling; the option words themselves exact, and no control character anywhere.
+    EXPECT_EQ(readWide({L"/p:C:\\\u041e\u0442\u0447\u0451\u0442", L"-LOG:\u8868.log"}), argumentsRead);
+    EXPECT_EQ(value(targetFolderArgument()), L"C:\\\u041e\u0442\u0447\u0451\u0442");
+    EXPECT_STREQ(shownTargetFolderArgument(), "C:\\?????");
+    EXPECT_EQ(value(logFileArgument()), L"\u8868.log");
+    EXPECT_STREQ(shownLogFileArgument(), "?.log");
+    for (const wchar_t* bad : {L"/p:C:\\a\u001b[2J", L"/log:\u009b", L"\uff0fp:C:\\a", L"/\uff50:C:\\a", L"/L\u041eG:a"}) {
+        EXPECT_EQ(readWide({bad}), argumentsRefused);
+        EXPECT_EQ(refusedArgument()->kind, refusalInexact) << refusedArgument()->argument;
+        EXPECT_EQ(targetFolderArgument(), nullptr);
     }
     // /D:n: the longest period holds; any value but 1 to 3650 in decimal digits refuses the run.
     struct {
@@ -170,46 +194,40 @@ TEST(Text, CommandLineSplitAndRead)
         ArgumentsOutcome outcome;
         unsigned spareDays;
     } dayCounts[] = {{{"-d:3650", "/o", "/D:2"}, argumentsRead, 3650}, {{"/D:007"}, argumentsRead, 7},
-                     {{"/DuskHawk", "/Dx:0"}, argumentsRead, 0}, {{"/D:0", "/?"}, argumentsAskUsage, 0}};
+                     {{"/DuskHawk"}, argumentsRead, 0}, {{"/D:0", "/?"}, argumentsAskUsage, 0}};
     for (const auto& c : dayCounts) {
         EXPECT_EQ(read(c.arguments), c.outcome) << c.arguments[0];
         EXPECT_EQ(runOptions.spareDays, c.spareDays) << c.arguments[0];
         EXPECT_EQ(runOptions.oldOnly, c.spareDays != 0) << c.arguments[0];
     }
-    // Slips are refused, the first on the command line named; /? still wins.
+    // Slips and words that are no option are refused, the first on the command line named; /? still wins.
     struct {
         RefusalKind kind;
         Words bad;
     } refusals[] = {
         {refusalDayCount, {"/D:", "/D:0", "/D:7x", "/D:99999", "/D:3651", "/D:+7", "/D: 7", "/D:-1", "/D:4294967303",
                            "/D", "-d7", "/D:x"}},
-        {refusalFolderOption, {"/P", "/Pause", "/P=D:\\x", "/PD:\\x", "-p:", "/p: ", "/P:\t ", "/p;x"}},
+        {refusalFolderOption, {"/P", "/Pause", "/P=D:\\x", "/PD:\\x", "-p:", "/p: ", "/P:   ", "/p;x"}},
         {refusalLogOption, {"/LOG", "/log: ", "-Log:", "/LOGFILE:x", "/log=x"}},
+        {refusalUnknown, {"/yes", "y", "/duskhawk", "//y", "/??", "/LO", "/Lx", "/", "", "-", "/Dx:0", "/Days:7", "/O:7",
+                          "/whatif", "--dry-run", "/List", "/S", "dusk:x"}},
+        {refusalBareFolder, {"C:\\canary", "d:", "\\DuskHawk", "tmp/x", "..", ".", "\\\\server\\share"}},
     };
     for (const auto& c : refusals) {
         for (const std::string& bad : c.bad) {
-            EXPECT_EQ(read({"/D:9", "/p:x", bad, "/p", "/D:0", "/log"}), argumentsRefused) << bad;
-            EXPECT_EQ(refusedArgument()->argument, held[3]) << bad;
+            EXPECT_EQ(read({"/D:9", "/p:x", bad, "/p", "/D:0", "/log", "/X"}), argumentsRefused) << bad;
+            EXPECT_STREQ(refusedArgument()->argument, bad.c_str());
             EXPECT_EQ(refusedArgument()->kind, c.kind) << bad;
             EXPECT_EQ(read({bad, "/y", "-?"}), argumentsAskUsage) << bad;
         }
     }
-    // A folder counts by its normal form: 259 characters and any trailing backslashes fit.
-    for (int length : {259, 260}) {
-        read({"/p:" + std::string(length, 'a') + "\\\\\\"});
-        EXPECT_EQ(targetFolderTooLong(), length > 259) << length;
-        EXPECT_EQ(std::string(targetFolder), length > 259 ? "" : std::string(length, 'a') + "\\") << length;
-    }
-    char program[] = "x", shownAsUsage[] = "/?";  // "/" and a control character, shown with "?"
-    char* pair[] = {program, shownAsUsage};
-    const unsigned char inexact[] = {0, 1};
-    EXPECT_EQ(readArguments(2, pair, inexact), argumentsRefused);
-    EXPECT_EQ(refusedArgument()->kind, refusalInexact);
-    read({"/p:" + std::string(261, 'a'), "/p:C:\\x"});
-    EXPECT_FALSE(targetFolderTooLong());
+    // A folder counts by its normal form: trailing backslashes count as one.
+    char folder[PATH_BUFFER];
+    EXPECT_EQ(copyFolderInNormalForm(folder, (std::string(259, 'a') + "\\\\\\").c_str()), 1);
+    EXPECT_EQ(copyFolderInNormalForm(folder, std::string(260, 'a').c_str()), 0);
     setAnsiCodePage(932);
-    read({"/p:C:\\" + hyou + "\\\\"});
-    EXPECT_EQ(targetFolder, "C:\\" + hyou + "\\") << "a trail byte 0x5C is no trailing backslash";
+    read({hyou});
+    EXPECT_EQ(refusedArgument()->kind, refusalUnknown) << "a trail byte 0x5C is no backslash";
 
     // The log's record takes the command line after the program path as it came.
     for (const auto& c : {Words{"x.exe /y  /log:a", "/y  /log:a"}, Words{"\"C:\\A B\\x\" \t /y \"/p:a b\"", "/y \"/p:a b\""},
