@@ -14,31 +14,52 @@ static bool readBlock(FolderListing* listing, FILE_INFO_BY_HANDLE_CLASS kind)
     return listing->blockRead;
 }
 
-// The first block is read at once: a folder that cannot be listed fails here.
-static DWORD readFirstBlock(FolderListing* listing)
+// Asks the handle not to update the folder's access date, and keeps the date
+// from before the listing for restoreListedAccess.
+static void keepAccessDate(FolderListing* listing, const LARGE_INTEGER* accessed)
 {
+    if (!listing->mayRestore)
+        return;
+    listing->accessed = *accessed;
+    FILE_BASIC_INFO basic = {};
+    basic.LastAccessTime.QuadPart = -1;
+    SetFileInformationByHandle(listing->folder, FileBasicInfo, &basic, sizeof basic);
+}
+
+// The first block is read at once: a folder that cannot be listed fails here.
+static DWORD readFirstBlock(FolderListing* listing, const LARGE_INTEGER* accessed)
+{
+    keepAccessDate(listing, accessed);
     if (readBlock(listing, FileIdBothDirectoryRestartInfo))
         return 0;
     DWORD code = GetLastError();
     return code == ERROR_NO_MORE_FILES || code == ERROR_FILE_NOT_FOUND ? 0 : code;
 }
 
-static HANDLE openFolder(const char* folder)
+static HANDLE openFolder(const char* folder, DWORD access)
 {
-    return CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, LISTING_SHARE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileA(folder, access | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, LISTING_SHARE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 DWORD openTargetFolder(FolderListing* listing, const char* folder)
 {
     listing->mayRemove = false;
     listing->blockRead = false;
-    listing->folder = openFolder(folder);
+    listing->mayRestore = true;
+    listing->folder = openFolder(folder, FILE_WRITE_ATTRIBUTES);
+    if (listing->folder == INVALID_HANDLE_VALUE) {
+        listing->mayRestore = false;
+        listing->folder = openFolder(folder, 0);
+    }
     if (listing->folder == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
     }
-    DWORD code = readFirstBlock(listing);
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(listing->folder, FileBasicInfo, &basic, sizeof basic))
+        listing->mayRestore = false;
+    DWORD code = readFirstBlock(listing, &basic.LastAccessTime);
     if (code != 0)
         closeListing(listing);
     return code;
@@ -74,19 +95,23 @@ static HANDLE openSubFolder(HANDLE parent, const ListedEntry* entry, DWORD acces
 
 DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval)
 {
-    const DWORD removal = DELETE | ((entry->attributes & FILE_ATTRIBUTE_READONLY) ? FILE_WRITE_ATTRIBUTES : 0);
     DWORD code = 0;
     listing->blockRead = false;
     listing->mayRemove = forRemoval;
-    listing->folder = forRemoval ? openSubFolder(parent, entry, removal, &code) : INVALID_HANDLE_VALUE;
+    listing->mayRestore = true;
+    listing->folder = openSubFolder(parent, entry, (forRemoval ? DELETE : 0) | FILE_WRITE_ATTRIBUTES, &code);
     if (listing->folder == INVALID_HANDLE_VALUE) {
         // Another process may hold it so that it cannot go; its entries still can.
         listing->mayRemove = false;
+        listing->mayRestore = false;
         listing->folder = openSubFolder(parent, entry, 0, &code);
         if (listing->folder == INVALID_HANDLE_VALUE)
             return code;
     }
-    code = readFirstBlock(listing);
+    LARGE_INTEGER accessed;
+    accessed.LowPart = entry->accessed.dwLowDateTime;
+    accessed.HighPart = static_cast<LONG>(entry->accessed.dwHighDateTime);
+    code = readFirstBlock(listing, &accessed);
     if (code == 0 && !holdsListedFolder(listing, entry))
         code = ENTRY_NOT_AS_LISTED;
     if (code != 0)
@@ -125,6 +150,15 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry)
     else
         listing->nextOffset += listed->NextEntryOffset;
     return true;
+}
+
+void restoreListedAccess(FolderListing* listing)
+{
+    if (!listing->mayRestore || listing->folder == INVALID_HANDLE_VALUE)
+        return;
+    FILE_BASIC_INFO basic = {};  // times of zero stay as they are
+    basic.LastAccessTime = listing->accessed;
+    SetFileInformationByHandle(listing->folder, FileBasicInfo, &basic, sizeof basic);
 }
 
 void closeListing(FolderListing* listing)

@@ -65,27 +65,34 @@ struct Scenario {
     "|Cleaning |Deleting old.tmp|SkipDate new.tmp|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\"               \
     "|Deleting ~old\\a|SkipDate ~old\\b|Removing ~old\\|NotEmpty ~old\\%R", "new.tmp|keep.txt|~new/|~new/x|~old/|~old/b"
 
-// Trees another account could make. A name with no exact ANSI spelling (best-fit look-alikes:
-// U+FF3C '\', U+FF30 'P', U+FF41 'a' in 1252, U+00A5 '\' in 932, each exact in the other), a
-// device's name, or a control or path character in it is shown with '?' for each such character
-// and never acted on. A read-only file with a second name keeps its attributes.
+// Trees another account could make. Every name goes by its listed name, so a name that no ANSI
+// spelling reaches (best-fit look-alikes: U+FF3C '\', U+FF30 'P', U+FF41 'a' in 1252, U+00A5 '\'
+// in 932, each exact in the other; Cyrillic and CJK in 1252, an emoji in both), a device's name or
+// a control character is judged and acted on like any other, and shown with '?' for each such
+// character; a device's name never reaches the device. Only a path character keeps a name out of
+// reach (123); a C0 control character too, as the platform answers 123 to it. A read-only file with
+// a second name keeps its attributes.
 #define HOSTILE_TREE                                                                                                \
     "t/|t/~%{FF3C}..%{FF3C}..%{FF3C}victim/|t/~%{FF3C}..%{FF3C}/|t/~%{A5}..%{A5}..%{A5}victim/|t/keep.txt"         \
     "|t/keepdir/|t/keepdir/important.xls|t/notes.tmpl|t/NOTE~XCL.TM%{FF30}|t/COM%{B9}.tmp|t/COM1.tmp|t/NUL.tmp"     \
     "|t/aux.~x|t/nul .tmp|t/CONIN$.tmp|t/con|t/nul.tmp/|t/nul.tmp/x|t/~d/|t/~d/LPT1.tmp|t/~d/y.tmp|t/COM10.tmp"    \
     "|t/nulx.tmp|t/CONOUT.tmp|t/a%{A}Deleting  T:\\x\\malware.exe|t/~e%{1B}[2J.tmp|t/~b\\c.tmp|t/~c:d.tmp|t/~e*f/" \
     "|t/~\\..\\..\\victim/|t/~%{D83D}%{DE00}.tmp|t/~s/|^t/~s/~h.tmp|victim/|victim/a.tmp|^victim/ro"              \
-    "|^victim/h&t/~s/~h.tmp|t/~%{9D}0;pwned%{9C}.tmp|t/~%{8D}.tmp|t/~%{7F}x.tmp"
+    "|^victim/h&t/~s/~h.tmp|t/~%{9D}0;pwned%{9C}.tmp|t/~%{8D}.tmp|t/~%{7F}x.tmp|t/~$%{41E}%{442}%{447}%{451}%{442}.docx" \
+    "|t/%{41E}%{442}%{447}%{451}%{442}.docx|t/%{8868}.tmp|t/%{8868}.txt|t/%{D83D}%{DE42}.txt|t/%{9B}31m.txt|t/a:b.tmp"
 #define HOSTILE_LINES                                                                                               \
-    "|Cleaning t\\|Skipping t\\keep.txt|Skipping t\\keepdir\\|Skipping t\\notes.tmpl|Deleting t\\COM1.tmp !123"    \
-    "|Deleting t\\NUL.tmp !123|Deleting t\\aux.~x !123|Deleting t\\nul .tmp !123|Deleting t\\CONIN$.tmp !123"     \
-    "|Skipping t\\con|Scanning t\\nul.tmp\\ !123|Scanning t\\~d\\|Deleting t\\~d\\LPT1.tmp !123"                  \
-    "|Deleting t\\~d\\y.tmp|Removing t\\~d\\|NotEmpty t\\~d\\|Deleting t\\COM10.tmp|Deleting t\\nulx.tmp"        \
-    "|Deleting t\\CONOUT.tmp|Skipping t\\a?Deleting  T??x?malware.exe|Deleting t\\~e?[2J.tmp !123"               \
-    "|Deleting t\\~b?c.tmp !123|Deleting t\\~c?d.tmp !123|Scanning t\\~e?f\\ !123|Scanning t\\~?..?..?victim\\ !123" \
-    "|Deleting t\\~?.tmp !123|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\"       \
-    "|Deleting t\\~?0;pwned?.tmp !123|Deleting t\\~?.tmp !123|Deleting t\\~?x.tmp !123"
-#define HOSTILE_GONE "|t/~d/y.tmp|t/COM10.tmp|t/nulx.tmp|t/CONOUT.tmp"
+    "|Cleaning t\\|Skipping t\\keep.txt|Skipping t\\keepdir\\|Skipping t\\notes.tmpl|Deleting t\\COM1.tmp"         \
+    "|Deleting t\\NUL.tmp|Deleting t\\aux.~x|Deleting t\\nul .tmp|Deleting t\\CONIN$.tmp|Skipping t\\con"          \
+    "|Scanning t\\nul.tmp\\|Deleting t\\nul.tmp\\x|Removing t\\nul.tmp\\|Scanning t\\~d\\|Deleting t\\~d\\LPT1.tmp" \
+    "|Deleting t\\~d\\y.tmp|Removing t\\~d\\|Deleting t\\COM10.tmp|Deleting t\\nulx.tmp|Deleting t\\CONOUT.tmp"    \
+    "|Skipping t\\a?Deleting  T??x?malware.exe|Deleting t\\~e?[2J.tmp !123|Deleting t\\~b?c.tmp !123"             \
+    "|Deleting t\\~c?d.tmp !123|Scanning t\\~e?f\\ !123|Scanning t\\~?..?..?victim\\ !123|Deleting t\\~?.tmp"      \
+    "|Scanning t\\~s\\|Deleting t\\~s\\~h.tmp !5|Removing t\\~s\\|NotEmpty t\\~s\\|Deleting t\\~?0;pwned?.tmp"    \
+    "|Deleting t\\~?.tmp|Deleting t\\~?x.tmp|Skipping t\\?.txt|Skipping t\\?31m.txt|Deleting t\\a?b.tmp !123"
+#define HOSTILE_KEPT                                                                                                \
+    "t/|t/keep.txt|t/keepdir/|t/keepdir/important.xls|t/notes.tmpl|t/NOTE~XCL.TM%{FF30}|t/con|t/~e%{1B}[2J.tmp"   \
+    "|t/a%{A}Deleting  T:\\x\\malware.exe|t/~b\\c.tmp|t/~c:d.tmp|t/~e*f/|t/~\\..\\..\\victim/|t/~s/|t/~s/~h.tmp" \
+    "|t/%{41E}%{442}%{447}%{451}%{442}.docx|t/%{8868}.txt|t/%{D83D}%{DE42}.txt|t/%{9B}31m.txt|t/a:b.tmp"
 // Two pairs of entries swapped, each pair at once (renameat2 with RENAME_EXCHANGE), so that the
 // sweep never finds the name missing in between.
 #define EXCHANGE_TWICE "perl -e 'for (1, 2) { syscall(316, -100, shift, -100, shift, 2) == 0 or die }'"
@@ -135,10 +142,12 @@ const Scenario scenarios[] = {
      "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Oldest Spared: %d|Deleting a.tmp  [23]%X", "*"},
     // A bad /D value ends the run before the box (none is answered here) and before anything is touched.
     {0, "a.tmp|b/", "/a /D:7x /p:%T", 87, "|The number of days in \"/D:7x\" must be a whole number from 1 to 3650.||%r", "*"},
-    // A name ending in a dot or blank would reach another entry: it is reported and left alone.
-    {0, "~x|^~x.|~y |keep.|~d/|~d/~x|~d/~x.|~d/~y |~d./|~d./f", "/y /p:%T", ERROR_INVALID_NAME,
-     "|Cleaning |Deleting ~x|Deleting ~x. !123|Deleting ~y  !123|Skipping keep.|Scanning ~d\\|Deleting ~d\\~x"
-     "|Deleting ~d\\~x. !123|Deleting ~d\\~y  !123|Removing ~d\\|NotEmpty ~d\\|Scanning ~d.\\ !123%R", "*-~x|~d/~x"},
+    // A name ending in a dot or blank goes by its own name, never by the one Win32 would strip it to:
+    // here that one is spared.
+    {0, "-~x.|~x|-^~y |~y|keep.|keep |-~d/|-~d/~x|-~d/~x.|-~d/~y |-~d./|-~d./f", "/y /o /p:%T", 0,
+     "|Cleaning |Deleting ~x.|SkipDate ~x|Deleting ~y |SkipDate ~y|Skipping keep.|Skipping keep |Scanning ~d\\"
+     "|Deleting ~d\\~x|Deleting ~d\\~x.|Deleting ~d\\~y |Removing ~d\\|Scanning ~d.\\|Deleting ~d.\\f|Removing ~d.\\%R",
+     "~x|~y|keep.|keep "},
     // /A: every name goes, with no name trace; a one-letter sub-folder of a one-letter folder is an internal error.
     {0, "readme|^autoexec.bat|sub/|sub/x", "/y /a /p:%T", 0,
      "|Cleaning |Deleting readme|Deleting autoexec.bat|Scanning sub\\|Deleting sub\\x|Removing sub\\%R", ""},
@@ -153,19 +162,21 @@ const Scenario scenarios[] = {
      "%A[Z:\\drive_c\\windows\\system32\\]   [28]|%B[Z:\\drive_c\\windows\\system32\\]%X", ""},
     // Hostile trees.
     {1252, HOSTILE_TREE, "/y /p:%T\\t", 123,
-     HOSTILE_LINES "|Scanning t\\~?..?..?victim\\ !123|Scanning t\\~?..?\\ !123|Scanning t\\~\xa5..\xa5..\xa5victim\\"
-     "|Removing t\\~\xa5..\xa5..\xa5victim\\|Skipping t\\NOTE~XCL.TM?|Deleting t\\COM\xb9.tmp !123%R",
-     "*-t/~%{A5}..%{A5}..%{A5}victim/" HOSTILE_GONE},
+     HOSTILE_LINES "|Scanning t\\~?..?..?victim\\|Removing t\\~?..?..?victim\\|Scanning t\\~?..?\\|Removing t\\~?..?\\"
+     "|Scanning t\\~\xa5..\xa5..\xa5victim\\|Removing t\\~\xa5..\xa5..\xa5victim\\|Skipping t\\NOTE~XCL.TM?"
+     "|Deleting t\\COM\xb9.tmp|Deleting t\\~$?????.docx|Skipping t\\?????.docx|Deleting t\\?.tmp|Skipping t\\?.txt%R",
+     HOSTILE_KEPT},
     {932, HOSTILE_TREE, "/y /p:%T\\t", 123,
      HOSTILE_LINES "|Scanning t\\~\x81_..\x81_..\x81_victim\\|Removing t\\~\x81_..\x81_..\x81_victim\\|Scanning t\\~\x81_..\x81_\\"
-     "|Removing t\\~\x81_..\x81_\\|Scanning t\\~?..?..?victim\\ !123|Skipping t\\NOTE~XCL.TM\x82o|Deleting t\\COM?.tmp !123%R",
-     "*-t/~%{FF3C}..%{FF3C}..%{FF3C}victim/|t/~%{FF3C}..%{FF3C}/" HOSTILE_GONE},
+     "|Removing t\\~\x81_..\x81_\\|Scanning t\\~?..?..?victim\\|Removing t\\~?..?..?victim\\|Skipping t\\NOTE~XCL.TM\x82o"
+     "|Deleting t\\COM?.tmp|Deleting t\\~$\x84O\x84\x84\x84\x89\x84v\x84\x84.docx|Skipping t\\\x84O\x84\x84\x84\x89\x84v\x84\x84.docx"
+     "|Deleting t\\%h.tmp|Skipping t\\%h.txt%R", HOSTILE_KEPT},
     // Under /O an old name that reads as a new one must not take that one's place.
-    {1252, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 123, "|Cleaning t\\|Deleting t\\~?.tmp !123|SkipDate t\\~a.tmp%R", "*"},
+    {1252, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 0, "|Cleaning t\\|Deleting t\\~?.tmp|SkipDate t\\~a.tmp%R", "*-t/~%{FF41}.tmp"},
     {932, OLD_ALIAS_TREE, "/y /o /p:%T\\t", 0, "|Cleaning t\\|Deleting t\\~\x82\x81.tmp|SkipDate t\\~a.tmp%R",
      "*-t/~%{FF41}.tmp"},
-    {0, "t/|t/COM1.tmp|victim/|victim/a.tmp", "/y /DuskHawk /p:%T\\t", 123,
-     "%D|Cleaning t\\||CurrentFolder: [%T\\t\\]   [20]||[COM1.tmp]%t[.tmp]|Deleting t\\COM1.tmp !123  [28]%X", "*"},
+    {0, "t/|t/COM1.tmp|t/COM2.txt|victim/|victim/a.tmp", "/y /DuskHawk /p:%T\\t", 0, "%D|Cleaning t\\||CurrentFolder: [%T\\t\\]   [20]"
+     "||[COM1.tmp]%t[.tmp]|Deleting t\\COM1.tmp  [28]|[COM2.txt]%t[.txt]|Skipping t\\COM2.txt  [28]%X", "*"},
     // Swaps after the listing: a read-only file and a folder for links (from the Unix side), a
     // folder for the canary (from a Wine process); and a folder being walked cannot be moved.
     {0, "t/|t/~m/|^t/~r.tmp|t/~zz/|t/~zz/x|victim/|victim/a.tmp|^victim/ro", "/y /p:%T\\t", 1920,
