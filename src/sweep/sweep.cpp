@@ -224,13 +224,13 @@ static void leaveSubFolder(SweepLevel* parent, SweepLevel* child, DWORD code)
     bool stays = code != 0 || child->keeps;
     if (stays)
         parent->keeps = true;
-    if (walked != nullptr && (stays || !runOptions.applyChanges))
-        restoreListedAccess(walked);
     if (!runOptions.applyChanges) {
         if (!stays)
             countRemoval(parent);  // a real run would end NotEmpty where something stays
-        if (walked != nullptr)
+        if (walked != nullptr) {
+            restoreListedAccess(walked);
             closeListing(walked);
+        }
         return;
     }
     if (walked != nullptr && walked->mayRemove) {
@@ -239,8 +239,11 @@ static void leaveSubFolder(SweepLevel* parent, SweepLevel* child, DWORD code)
     }
     // A listing-only handle shares no deletion: it goes first, so that a
     // folder whose user has left meanwhile can go too.
-    if (walked != nullptr)
+    if (walked != nullptr) {
+        if (stays)
+            restoreListedAccess(walked);
         closeListing(walked);
+    }
     reportRemoval(parent, removeListedEntry(parent->listing.folder, &parent->entry));
 }
 

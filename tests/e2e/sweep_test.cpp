@@ -7,8 +7,9 @@
 // and ends a folder ('\' is part of a name); a leading '-' makes an entry
 // old, '@' dated 00:01 six days back (the oldest day /D:7 spares), '#' a
 // minute before that midnight, '^' read-only (and it stays so while it is
-// there), '!' held open with share mode 0; "name=target" is a Unix link to
-// an entry, "name&other" a second name of the file other. Kept: the entries
+// there, with the hidden bit it gets too), '!' held open with share mode 0,
+// and "<N>" first a file of N bytes; "name=target" is a Unix link to an
+// entry, "name&other" a second name of the file other. Kept: the entries
 // left, "*" all, "*-a|b" all but a and b. victim/ is a canary beside the
 // target t/: it always comes through untouched, and so do the port files
 // that COM1-9 and LPT1-9 lead to.
@@ -30,6 +31,10 @@
 // process holds folder as its current folder until then. '+' holds a
 // folder open with every sharing; after the run the holder puts a file into
 // it and lets go.
+//
+// A case with a first command runs it before its own on the same tree: the
+// two write the same lines (but for NotEmpty and the summary, which a list
+// cannot know), and no entry left has another last-access date than before.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,6 +58,7 @@ struct Scenario {
     const char* kept;
     const char* currentFolder = "";  // relative to the case's folder, or absolute
     const char* swap = nullptr;
+    const char* firstArguments = nullptr;
 };
 
 #define VERBS "Cleaning|Deleting|Skipping|Scanning|Removing|NotEmpty|SkipDate"
@@ -60,10 +66,15 @@ struct Scenario {
 #define EVERYTHING_SWEEP                                                                                            \
     "|Cleaning |Deleting a.tmp|Skipping keep.txt|Skipping keep\\|Scanning ~d\\|Deleting ~d\\x.txt|Scanning ~d\\sub\\" \
     "|Deleting ~d\\sub\\y|Removing ~d\\sub\\|Removing ~d\\%R"
-#define SAME_DAY_TREE "-old.tmp|new.tmp|-keep.txt|~new/|-~new/x|-~old/|-~old/a|~old/b"
+#define SAME_DAY_TREE "<1000>-old.tmp|<200>new.tmp|<30>-keep.txt|~new/|<5000>-~new/x|-~old/|<4>-~old/a|~old/b"
 #define SAME_DAY_SWEEP                                                                                              \
     "|Cleaning |Deleting old.tmp|SkipDate new.tmp|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\"               \
     "|Deleting ~old\\a|SkipDate ~old\\b|Removing ~old\\|NotEmpty ~old\\%R", "new.tmp|keep.txt|~new/|~new/x|~old/|~old/b"
+
+#define DATED_TREE "-old.tmp|-keep.txt|-~old/|-~old/a|~old/new|-~old/sub/|-~old/sub/b"
+#define DATED_SWEEP                                                                                                 \
+    "|Cleaning |Deleting old.tmp|Skipping keep.txt|Scanning ~old\\|Deleting ~old\\a|SkipDate ~old\\new"         \
+    "|Scanning ~old\\sub\\|Deleting ~old\\sub\\b|Removing ~old\\sub\\|Removing ~old\\"
 
 // Trees another account could make. Every name goes by its listed name, so a name that no ANSI
 // spelling reaches (best-fit look-alikes: U+FF3C '\', U+FF30 'P', U+FF41 'a' in 1252, U+00A5 '\'
@@ -103,10 +114,11 @@ const Scenario scenarios[] = {
     {0, EVERYTHING_TREE, "/l /p:%T", 0, EVERYTHING_SWEEP "Summary: 3 files to delete, 2 folders to remove, "
      "2 skipped, 0 spared, 0 failed, 0 bytes to free.|", "*"},
     {0, EVERYTHING_TREE, "/y /p:%T", 0, EVERYTHING_SWEEP, "keep.txt|keep/|keep/z.tmp"},
-    // A list knows what stays without acting: a folder that keeps something is not to be removed.
+    // A list knows what stays without acting: a folder that keeps something is not to be removed, and
+    // only the files to delete count as bytes to free.
     {0, SAME_DAY_TREE, "-L /o /p:%T /log:%T\\~old\\b", 0, "|Cleaning |Deleting old.tmp|SkipDate new.tmp"
      "|Skipping keep.txt|SkipDate ~new\\|Scanning ~old\\|Deleting ~old\\a|Skipping ~old\\b|Removing ~old\\%R"
-     "Summary: 2 files to delete, 0 folders to remove, 2 skipped, 2 spared, 0 failed, 0 bytes to free.|", "*"},
+     "Summary: 2 files to delete, 0 folders to remove, 2 skipped, 2 spared, 0 failed, 1004 bytes to free.|", "*"},
     // The log is never touched, at any depth, /A or not.
     {0, "~logs/|~logs/run.log|other.txt", "/y /a /p:%T /log:%T\\~logs\\run.log", 0,
      "|Cleaning |Deleting other.txt|Scanning ~logs\\|Skipping ~logs\\run.log|Removing ~logs\\|NotEmpty ~logs\\%R",
@@ -120,9 +132,9 @@ const Scenario scenarios[] = {
      "|  [22]  [20]", "*"},
     {0, "a.tmp", "/y /q /p:%T", 0, "", ""},
     {0, "", "/y /p:%T\\missing\\\\", ERROR_PATH_NOT_FOUND, "|Cleaning missing\\%R", ""},
-    // Faults for real: a file in use (its read-only and hidden bits come back; below the top level,
-    // its code does not reach the exit code), a folder in use, a read-only file.
-    {0, "~d/|!^~d/busy", "/y /p:%T", 0, "|Cleaning |Scanning ~d\\|Deleting ~d\\busy !32|Removing ~d\\|NotEmpty ~d\\%R", "*"},
+    // Faults for real: a file in use in a folder (the read-only and hidden bits of both come back;
+    // below the top level, its code does not reach the exit code), a folder in use, a read-only file.
+    {0, "^~d/|!^~d/busy", "/y /p:%T", 0, "|Cleaning |Scanning ~d\\|Deleting ~d\\busy !32|Removing ~d\\|NotEmpty ~d\\%R", "*"},
     {0, "^gone.tmp|~cwd/", "/y /p:%T", ERROR_SHARING_VIOLATION,
      "|Cleaning |Deleting gone.tmp|Scanning ~cwd\\|Removing ~cwd\\ !32%R", "~cwd/", "~cwd"},
     // A link is never entered, and removed only through a handle that is the link itself: under
@@ -138,6 +150,12 @@ const Scenario scenarios[] = {
     {0, "@in.tmp|#out.tmp|@~in/|-~in/x|#~out/|#~out/a|@~out/b", "/y /D:7 -d:2 /o /p:%T", 0,
      "|Cleaning |SkipDate in.tmp|Deleting out.tmp|SkipDate ~in\\|Scanning ~out\\|Deleting ~out\\a|SkipDate ~out\\b"
      "|Removing ~out\\|NotEmpty ~out\\%R", "in.tmp|~in/|~in/x|~out/|~out/b"},
+    // Listing leaves every last-access date as it was: a list changes nothing that the next run judges.
+    {0, DATED_TREE, "/l /d:7 /p:%T", 0, DATED_SWEEP "%R"
+     "Summary: 3 files to delete, 1 folder to remove, 1 skipped, 1 spared, 0 failed, 0 bytes to free.|", "*", "", nullptr,
+     "/l /d:7 /p:%T"},
+    {0, DATED_TREE, "/y /d:7 /p:%T", 0, DATED_SWEEP "|NotEmpty ~old\\%R", "keep.txt|~old/|~old/new", "", nullptr,
+     "/l /d:7 /p:%T"},
     {0, "-a.tmp", "/y /d:1 /DuskHawk /p:%T", 0,
      "%D|Cleaning ||CurrentFolder: [%T\\]   [18]||[a.tmp]%t[.tmp]%O|Oldest Spared: %d|Deleting a.tmp  [23]%X", "*"},
     // A bad /D value ends the run before the box (none is answered here) and before anything is touched.
@@ -201,9 +219,9 @@ const Scenario scenarios[] = {
     {0, "t/|t/0.tmp/|t/NOTE~XCL.TMP|t/notes.tmpl|victim/|victim/a.tmp", "/y /p:%T\\t", 1920,
      "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|Skipping t\\notes.tmpl|Deleting t\\NOTE~XCL.TMP !1920%R",
      "t/|t/notes.tmpl", "", "t/0.tmp:$rm '%U/t/NOTE~XCL.TMP'"},
-    {0, "t/|-t/0.tmp/|-t/~A.TMP|t/~a.tmp|victim/|victim/a.tmp", "/y /o /p:%T\\t", 1920,
-     "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|SkipDate t\\~a.tmp|Deleting t\\~A.TMP !1920%R",
-     "t/|t/~a.tmp", "", "t/0.tmp:$rm '%U/t/~A.TMP'"},
+    {0, "t/|-t/0.tmp/|-t/A.TMP|t/a.tmp|victim/|victim/a.tmp", "/y /o /p:%T\\t", 1920,
+     "|Cleaning t\\|Scanning t\\0.tmp\\|Removing t\\0.tmp\\|SkipDate t\\a.tmp|Deleting t\\A.TMP !1920%R",
+     "t/|t/a.tmp", "", "t/0.tmp:$rm '%U/t/A.TMP'"},
     // Arguments in their exact spelling only: a folder named with look-alikes (full-width quote,
     // slash and backslash in 1252, yen sign in 932) or a control character is refused, /Q silently.
     {1252, "t/|t/a.tmp|victim/|victim/a.tmp", "/y \"/p:%T\\t%{FF02} %{FF0F}a %{FF0F}p:%T\\victim %{FF02}\\tmp\"", 87,
@@ -285,6 +303,8 @@ struct Entry {
     std::string name;  // as in the tree, marks taken off
     std::wstring folder, leaf;
     bool readOnly, held, refilled;
+    std::string word;        // the relative path as a shell word
+    DWORD madeAttributes;
     std::wstring path() const { return folder + L"\\" + leaf; }
 };
 
@@ -308,13 +328,15 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
     const std::string start = "set -f; IFS=; mkdir -p '" + unixPathOf(folder) + "' && cd '" + unixPathOf(folder) + "'";
     std::string ages, script = start;
     for (std::string item : split(expand(tree, folder), "\n")) {
+        std::string size = item[0] == '<' ? item.substr(1, item.find('>') - 1) : "";
+        item.erase(0, size.empty() ? 0 : size.size() + 2);
         std::string marks = item.substr(0, item.find_first_not_of("-@#^!+"));
         size_t link = item.find_first_of("=&");
         Entry entry = {item.substr(marks.size(), link - marks.size()), L"", L"", marks.find('^') != std::string::npos,
-                       marks.find('!') != std::string::npos, marks.find('+') != std::string::npos};
+                       marks.find('!') != std::string::npos, marks.find('+') != std::string::npos, "", 0};
         if (entry.name.empty())
             continue;
-        std::string word = shellWord(entry.name);
+        std::string word = entry.word = shellWord(entry.name);
         const char* age = std::strchr(marks.c_str(), '-') ? "2019-03-14 12:00" : std::strchr(marks.c_str(), '@')
                               ? "00:01 6 days ago" : std::strchr(marks.c_str(), '#') ? "23:59 7 days ago" : nullptr;
         if (age != nullptr)  // children before their folders: making an entry touches its folder
@@ -322,7 +344,7 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         if (link != std::string::npos)
             script += (item[link] == '=' ? " && ln -s \"$PWD\"/" : " && ln ") + shellWord(item.substr(link + 1)) + " " + word;
         else
-            script += (entry.name.back() == '/' ? " && mkdir " : " && touch ") + word;
+            script += (entry.name.back() == '/' ? " && mkdir " : size.empty() ? " && touch " : " && truncate -s " + size + " ") + word;
         std::wstring path = wide(entry.name.substr(0, entry.name.find_last_not_of('/') + 1));
         size_t slash = path.rfind(L'/');
         entry.leaf = path.substr(slash + 1);
@@ -340,9 +362,45 @@ std::vector<Entry> makeTree(const std::string& tree, const std::string& folder, 
         if (entry.readOnly)
             SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     }
+    for (Entry& entry : entries)
+        entry.madeAttributes = listedAttributes(entry);
     if (!ages.empty())  // last: reading a folder may set its access time
         runUnixCommand(start + ages);
     return entries;
+}
+
+// The last-access dates of the folder and its entries, read from the Unix side (which never lists a
+// folder for it), one a line; with before, an entry now gone keeps the line it had there.
+std::string accessDates(const std::vector<Entry>& entries, const std::string& folder, const std::string& before = "")
+{
+    std::string script = "set -f; IFS=; cd '" + unixPathOf(folder) + "' && for f in .";
+    for (const Entry& entry : entries)
+        script += " " + entry.word;
+    const std::string list = folder + ".accessed";
+    runUnixCommand(script + "; do stat -c %X \"$f\" 2>/dev/null || echo gone; done >'" + unixPathOf(list) + "'");
+    std::vector<std::string> now, then = split(before, "\n");
+    char line[64];
+    FILE* file = fopen(list.c_str(), "r");
+    while (file != nullptr && fgets(line, sizeof line, file) != nullptr)
+        now.push_back(std::string(line, strcspn(line, "\n")));
+    if (file != nullptr)
+        fclose(file);
+    DeleteFileA(list.c_str());
+    std::string dates;
+    for (size_t at = 0; at < now.size(); ++at)
+        dates += (now[at] == "gone" && at < then.size() ? then[at] : now[at]) + "\n";
+    return dates;
+}
+
+// The lines of a walk that a list and a real run share: no NotEmpty, summary or blank line.
+std::vector<std::string> walkLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : split(output, "\r\n", true)) {
+        if (!line.empty() && line.compare(0, 8, "NotEmpty") != 0 && line.compare(0, 8, "Summary:") != 0)
+            lines.push_back(line);
+    }
+    return lines;
 }
 
 // Identifies the file a path opens: the same for a device name and its port file.
@@ -401,8 +459,16 @@ void runScenario(const Scenario& scenario, const std::string& folder)
             }
         });
     std::string from = scenario.currentFolder;
-    DustrelRun run = runCommandLine(L"B:\\dustrel.exe " + wide(expand(scenario.arguments, folder)),
-                                    from.empty() ? startFolder : from[1] == ':' ? from : folder + "\\" + from);
+    from = from.empty() ? startFolder : from[1] == ':' ? from : folder + "\\" + from;
+    std::string accessedBefore = scenario.firstArguments ? accessDates(entries, folder) : "";
+    DustrelRun first = {"", 0};
+    if (scenario.firstArguments)
+        first = runCommandLine(L"B:\\dustrel.exe " + wide(expand(scenario.firstArguments, folder)), from);
+    DustrelRun run = runCommandLine(L"B:\\dustrel.exe " + wide(expand(scenario.arguments, folder)), from);
+    if (scenario.firstArguments) {
+        EXPECT_EQ(walkLines(first.output), walkLines(run.output)) << first.output;
+        EXPECT_EQ(accessDates(entries, folder, accessedBefore), accessedBefore) << "last-access dates changed";
+    }
     for (const Entry& entry : entries) {
         if (entry.refilled)
             CloseHandle(CreateFileW((entry.path() + L"\\refill").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
@@ -433,7 +499,8 @@ void runScenario(const Scenario& scenario, const std::string& folder)
                      (kept.find("\n" + entry.name + "\n") != std::string::npos) != allBut;
         DWORD attributes = listedAttributes(entry);
         EXPECT_EQ(attributes != INVALID_FILE_ATTRIBUTES, stays) << entry.name;
-        EXPECT_TRUE(!stays || !entry.readOnly || (attributes & FILE_ATTRIBUTE_READONLY)) << entry.name;
+        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+        EXPECT_TRUE(!stays || !entry.readOnly || (attributes & kept) == (entry.madeAttributes & kept)) << entry.name;
     }
     for (const Entry& entry : entries) {
         if (entry.readOnly)  // after every check: a second name shares the bit
