@@ -49,8 +49,8 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder);
 // A sub-folder listed as entry in the folder that parent holds, opened by
 // its name there without following links, and for its access date to be put
 // back when it can be. With forRemoval it is also opened for its removal
-// when it can be. Returns 0, the code of a folder that
-// cannot be listed, or ENTRY_NOT_AS_LISTED.
+// when it can be. Returns 0, the code of a folder that cannot be listed, or
+// ENTRY_NOT_AS_LISTED.
 DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval);
 
 // Fills entry with the next entry of the folder; false at the end.

@@ -303,23 +303,23 @@ static void removeEntry(SweepLevel* level)
 // length trailer of a sub-folder comes once it has been walked.
 static void handleEntry(SweepLevel* level)
 {
-    const char* name = level->entry.name;
-    if (isDotEntry(name))
+    const ListedEntry* entry = &level->entry;
+    if (isDotEntry(entry->name))
         return;
-    const SweepLevel* walked = &levels[depth];
-    if (isRunLog(level) || (!level->recursed && !isTemporaryName(level->entry.wideName, level->entry.wideUnits, name))) {
+    unsigned walked = depth;
+    if (isRunLog(level) || (!level->recursed && !isTemporaryName(entry->wideName, entry->wideUnits, entry->name))) {
         ++runTotals.skipped;
         level->keeps = true;
         writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
     } else if (runOptions.oldOnly &&
-               sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
+               sparedByDate(entry->created, entry->modified, entry->accessed)) {
         ++runTotals.spared;
         level->keeps = true;
         writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
         return;
     } else {
         removeEntry(level);
-        if (level->stopped || &levels[depth] != walked)
+        if (level->stopped || depth != walked)
             return;  // stopped, or entered: its trailer follows its removal
     }
     writeLengthTrailer(level);

@@ -25,10 +25,12 @@ TEST(Text, NamesFoldersLinesAndNumbers)
 {
     resetRunRecords();
     setAnsiCodePage(1252);
-    for (const wchar_t* name : {L"setup.TMP", L".tmp", L"a.b.tmp", L"_", L"GLOBE.Exe", L"gl.exe", L"MSE0A.LOG", L"a.~", L"b._", L"a.b._c"})
+    for (const wchar_t* name : {L"setup.TMP", L".tmp", L"a.b.tmp", L"_", L"GLOBE.Exe", L"gl.exe", L"MSE0A.LOG", L"a.~",
+                                L"b._", L"a.b._c"})
         EXPECT_TRUE(isTemporaryName(name, lstrlenW(name), "")) << name;
-    for (const wchar_t* name : {L"file.", L"a.tmp.bak", L"agl.exe", L"glass.exe.bak", L"glass.com", L"mse", L"mse1.tmpx", L"x.~y.txt", L"",
-                                L"a.\uFF54mp", L"\u01F5l.exe"})
+    // Only ASCII letters fold: a full-width letter or one that looks like "g" is no pattern's letter.
+    for (const wchar_t* name : {L"file.", L"a.tmp.bak", L"agl.exe", L"glass.exe.bak", L"glass.com", L"mse", L"mse1.tmpx",
+                                L"x.~y.txt", L"", L"a.\uFF54mp", L"\u01F5l.exe"})
         EXPECT_FALSE(isTemporaryName(name, lstrlenW(name), "")) << name;
 
     struct {
