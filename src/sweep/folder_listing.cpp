@@ -14,22 +14,26 @@ static bool readBlock(FolderListing* listing, FILE_INFO_BY_HANDLE_CLASS kind)
     return listing->blockRead;
 }
 
-// Asks the handle not to update the folder's access date, and keeps the date
-// from before the listing for restoreListedAccess.
-static void keepAccessDate(FolderListing* listing, const LARGE_INTEGER* accessed)
+// Keeps the folder's access date from before the listing, as the folder
+// itself holds it (a parent's listing may hold an older copy), and asks the
+// handle not to update it.
+static void keepAccessDate(FolderListing* listing)
 {
-    if (!listing->mayRestore)
+    FILE_BASIC_INFO basic;
+    if (!listing->mayRestore || !GetFileInformationByHandleEx(listing->folder, FileBasicInfo, &basic, sizeof basic)) {
+        listing->mayRestore = false;
         return;
-    listing->accessed = *accessed;
-    FILE_BASIC_INFO basic = {};
+    }
+    listing->accessed = basic.LastAccessTime;
+    ZeroMemory(&basic, sizeof basic);  // zeros change nothing
     basic.LastAccessTime.QuadPart = -1;
     SetFileInformationByHandle(listing->folder, FileBasicInfo, &basic, sizeof basic);
 }
 
 // The first block is read at once: a folder that cannot be listed fails here.
-static DWORD readFirstBlock(FolderListing* listing, const LARGE_INTEGER* accessed)
+static DWORD readFirstBlock(FolderListing* listing)
 {
-    keepAccessDate(listing, accessed);
+    keepAccessDate(listing);
     if (readBlock(listing, FileIdBothDirectoryRestartInfo))
         return 0;
     DWORD code = GetLastError();
@@ -56,10 +60,7 @@ DWORD openTargetFolder(FolderListing* listing, const char* folder)
         DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
     }
-    FILE_BASIC_INFO basic = {};
-    if (!GetFileInformationByHandleEx(listing->folder, FileBasicInfo, &basic, sizeof basic))
-        listing->mayRestore = false;
-    DWORD code = readFirstBlock(listing, &basic.LastAccessTime);
+    DWORD code = readFirstBlock(listing);
     if (code != 0)
         closeListing(listing);
     return code;
@@ -108,10 +109,7 @@ DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry*
         if (listing->folder == INVALID_HANDLE_VALUE)
             return code;
     }
-    LARGE_INTEGER accessed;
-    accessed.LowPart = entry->accessed.dwLowDateTime;
-    accessed.HighPart = static_cast<LONG>(entry->accessed.dwHighDateTime);
-    code = readFirstBlock(listing, &accessed);
+    code = readFirstBlock(listing);
     if (code == 0 && !holdsListedFolder(listing, entry))
         code = ENTRY_NOT_AS_LISTED;
     if (code != 0)
