@@ -13,7 +13,7 @@
 
 enum {
     SHORTEST_SUBFOLDER_PATH = 4,  // anything shorter under /A is an internal error
-    MOST_LEVELS = 128,            // the target and the sub-folders below it that the walk holds at once
+    MOST_LEVELS = 128,            // folders held at once: the target and 127 levels below it
     // The target's path and a name and a backslash for each level below it: never cut.
     WALK_PATH_BUFFER = PATH_BUFFER + MOST_LEVELS * LISTED_NAME_BUFFER,
 };
