@@ -32,44 +32,65 @@ SUB_FOLDERS = 2
 SUB_FILES = 15
 DEEP_FILES = 4
 
+# The kinds of tree. "whole": every unit qualifies. "half kept": every second
+# top-level folder is "keep<n>", which does not qualify and stays. "names and
+# depth": every unit qualifies, its file names are outside the ANSI code page
+# (Cyrillic, CJK, an emoji: one after another), and its deep folder is a chain
+# of CHAIN_FOLDERS folders of CHAIN_NAME characters, so that the entries at its
+# end lie past 260 characters; the top-level folder holds fewer files, so that
+# the unit keeps its 100 entries.
+KINDS = ("whole", "half kept", "names and depth")
+# Wine's cmd reaches no path past 260 characters: del+rd sits the others out
+# (its figures show as nan), rather than pass for fast with entries left.
+DEL_RD_KINDS = ("whole", "half kept")
+CHAIN_FOLDERS = 12
+CHAIN_NAME = 24
+FAR_NAMES = ("\u0444\u0430\u0439\u043b%03d.tmp", "\u8868%03d.tmp", "\U0001f642%03d.tmp")
+
 
 def make_unit(job):
     """Makes one top-level folder of the recipe (files made with mknod, the
     quickest way to an empty file)."""
-    root, unit, keep = job
+    root, unit, kind = job
+    keep = kind == "half kept" and unit % 2 == 0
+    far = kind == "names and depth"
+    chain = CHAIN_FOLDERS if far else 1
     top = os.path.join(root, ("keep%d" if keep else "~d%d") % unit)
     os.mkdir(top)
-    for i in range(TOP_FILES):
-        os.mknod(os.path.join(top, "f%03d.tmp" % i), 0o644)
+    for i in range(TOP_FILES - SUB_FOLDERS * (chain - 1)):
+        os.mknod(os.path.join(top, (FAR_NAMES[i % 3] if far else "f%03d.tmp") % i), 0o644)
     for s in range(SUB_FOLDERS):
         sub = os.path.join(top, "sub%d" % s)
         os.mkdir(sub)
         for i in range(SUB_FILES):
-            os.mknod(os.path.join(sub, "g%03d.dat" % i), 0o644)
-        deep = os.path.join(sub, "deep")
-        os.mkdir(deep)
+            os.mknod(os.path.join(sub, (FAR_NAMES[i % 3] if far else "g%03d.dat") % i), 0o644)
+        deep = sub
+        for link in range(chain):
+            name = "deep" + ("%02d" % link).rjust(CHAIN_NAME - 4, "d") if far else "deep"
+            deep = os.path.join(deep, name)
+            os.mkdir(deep)
         for i in range(DEEP_FILES):
-            os.mknod(os.path.join(deep, "h%d.log" % i), 0o644)
+            os.mknod(os.path.join(deep, (FAR_NAMES[i % 3] if far else "h%d.log") % i), 0o644)
 
 
 tree_makers = None  # worker processes: making a file costs far more than deleting it
 
 
-def make_tree(root, entries, half_kept):
-    """Makes root afresh with `entries` entries below it. Top-level folders
-    are "~d1", "~d2", ...; with half_kept every second one is "keep<n>"
-    instead, a name that does not qualify. Returns the kept entry count."""
+def make_tree(root, entries, kind):
+    """Makes root afresh with `entries` entries below it, of one of the
+    KINDS. Top-level folders are "~d1", "~d2", ...; in the half-kept kind
+    every second one is "keep<n>" instead, a name that does not qualify.
+    Returns the kept entry count."""
     global tree_makers
     if tree_makers is None:
         tree_makers = multiprocessing.get_context("fork").Pool(os.cpu_count())
     if os.path.lexists(root):
         shutil.rmtree(root)
     os.mkdir(root)
-    jobs = [(root, unit, half_kept and unit % 2 == 0)
-            for unit in range(1, entries // UNIT_ENTRIES + 1)]
+    jobs = [(root, unit, kind) for unit in range(1, entries // UNIT_ENTRIES + 1)]
     tree_makers.map(make_unit, jobs, chunksize=4)
     os.sync()  # the tree's own writeback does not land inside a timed run
-    return sum(UNIT_ENTRIES for _, _, keep in jobs if keep)
+    return sum(UNIT_ENTRIES for _, unit, _ in jobs if kind == "half kept" and unit % 2 == 0)
 
 
 def count_entries(root):
@@ -135,10 +156,10 @@ class Bench:
             maxrss = int(f.read().split()[-1])
         return seconds, code, maxrss
 
-    def timed(self, contender, entries, half_kept, extra=(), stdout_path=None):
+    def timed(self, contender, entries, kind, extra=(), stdout_path=None):
         tree = "tree"
         root = os.path.join(self.scratch, tree)
-        kept = make_tree(root, entries, half_kept)
+        kept = make_tree(root, entries, kind)
         argv = self.command(contender, tree, extra)
         seconds, code, rss = self.run(argv, stdout_path)
         left = count_entries(root)
@@ -152,7 +173,7 @@ class Bench:
         (all calls, write and writev calls). With /Q nothing goes to
         standard output, so the writes are the requests to the Wine server."""
         root = os.path.join(self.scratch, "tree")
-        make_tree(root, entries, False)
+        make_tree(root, entries, "whole")
         counts_path = os.path.join(self.build, "bench-calls.txt")
         argv = ["strace", "-f", "-qq", "-c", "-o", counts_path] + self.command(contender, "tree")
         code = subprocess.call(argv, env=self.env, stdin=subprocess.DEVNULL,
@@ -239,9 +260,11 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--sizes", default="1000,10000,50000")
+    parser.add_argument("--kinds", default=",".join(KINDS), help="kinds of tree, of: " + ", ".join(KINDS))
     parser.add_argument("--results", help="write the results (Markdown) here")
     args = parser.parse_args()
     sizes = [int(s) for s in args.sizes.split(",")]
+    kinds = [k for k in args.kinds.split(",") if k in KINDS]
     bench = Bench(args.build, args.runs)
     os.makedirs(bench.scratch, exist_ok=True)
     contenders = ["dustrel", "floor", "del+rd", "rm -rf"]
@@ -254,7 +277,7 @@ def main():
     startup = {c: [] for c in wine_contenders}
     for _ in range(bench.runs):
         for c in wine_contenders:
-            startup[c].append(bench.timed(c, 0, False)[0])
+            startup[c].append(bench.timed(c, 0, "whole")[0])
     startup = {c: median(v) for c, v in startup.items()}
     for c in wine_contenders:
         print("  %-8s %s s" % (c, fmt_s(startup[c])), flush=True)
@@ -271,31 +294,34 @@ def main():
                  calls[(c, sizes[0])][0] - calls[(c, 0)][0], calls[(c, sizes[0])][1] - calls[(c, 0)][1]),
               flush=True)
 
-    # The sweep: every size, the whole tree and the half-kept variant.
+    # The sweep: every size, every kind of tree.
     times = {}
     rss = {}
     server = {}
-    for half in (False, True):
+    for kind in kinds:
         for n in sizes:
-            variant = "half kept" if half else "whole tree"
-            print("%d entries, %s" % (n, variant), flush=True)
+            print("%d entries, %s" % (n, kind), flush=True)
             samples = {c: [] for c in contenders}
             rss_samples = {c: [] for c in contenders}
             server_samples = {c: [] for c in contenders}
             for r in range(bench.runs):
                 for c in contenders[r % len(contenders):] + contenders[:r % len(contenders)]:
+                    if c == "del+rd" and kind not in DEL_RD_KINDS:
+                        for taken in (samples, rss_samples, server_samples):
+                            taken[c].append(float("nan"))
+                        continue
                     before = bench.wineserver_seconds()
-                    seconds, maxrss = bench.timed(c, n, half)
+                    seconds, maxrss = bench.timed(c, n, kind)
                     server_samples[c].append(bench.wineserver_seconds() - before)
                     samples[c].append(seconds)
                     rss_samples[c].append(maxrss)
                 print("  run %d: %s" % (r + 1, "  ".join("%s %s" % (c, fmt_s(samples[c][-1]))
                                                          for c in contenders)), flush=True)
             for c in contenders:
-                times[(half, n, c)] = samples[c]
-                rss[(half, n, c)] = rss_samples[c]
-                server[(half, n, c)] = server_samples[c]
-            bench.check_quiet("after %d, %s" % (n, variant))
+                times[(kind, n, c)] = samples[c]
+                rss[(kind, n, c)] = rss_samples[c]
+                server[(kind, n, c)] = server_samples[c]
+            bench.check_quiet("after %d, %s" % (n, kind))
 
     # Output cost: the same sweep with its lines on, stdout to a file.
     print("Output cost", flush=True)
@@ -305,11 +331,11 @@ def main():
     for n in sizes[1:] or sizes:
         quiet_times, loud_times = [], []
         for _ in range(bench.runs):
-            quiet_times.append(bench.timed("dustrel", n, False)[0])
-            loud_times.append(bench.timed("dustrel-out", n, False, stdout_path=out_path)[0])
+            quiet_times.append(bench.timed("dustrel", n, "whole")[0])
+            loud_times.append(bench.timed("dustrel-out", n, "whole", stdout_path=out_path)[0])
         with open(out_path, "rb") as f:
             data = f.read()
-        make_tree(os.path.join(bench.scratch, "tree"), n, False)
+        make_tree(os.path.join(bench.scratch, "tree"), n, "whole")
         bench.run(bench.command("dustrel-out", "tree"), stdout_path=out_path, trace_path=trace_path)
         with open(trace_path, errors="replace") as f:
             writes = sum(1 for line in f if "<%s>" % out_path in line
@@ -328,7 +354,7 @@ def main():
     shutil.rmtree(os.path.join(bench.scratch, "tree"), ignore_errors=True)
     bench.check_quiet("end")
 
-    report = render(bench, sizes, contenders, startup, calls, times, rss, server, output)
+    report = render(bench, sizes, kinds, contenders, startup, calls, times, rss, server, output)
     print()
     print(report)
     if args.results:
@@ -361,7 +387,7 @@ def machine_lines(bench):
     ]
 
 
-def render(bench, sizes, contenders, startup, calls, times, rss, server, output):
+def render(bench, sizes, kinds, contenders, startup, calls, times, rss, server, output):
     lines = ["# Sweep benchmark results", ""]
     lines += machine_lines(bench)
     busy = [(w, l, f) for w, l, f in bench.quiet_checks if f]
@@ -374,9 +400,13 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
                                            ", ".join("%.2f" % l for _, l, _ in bench.quiet_checks)))
     lines += ["", "Produced by `bench/run.sh`. Trees: top-level folders `~d1`, `~d2`, ... of 100 entries "
               "each (57 files, 2 sub-folders of 15 files and a folder of 4 files), made afresh for every "
-              "timed run; in the half-kept variant every second top-level folder is `keep<n>`, which "
-              "does not qualify and stays. Times are wall-clock seconds of the whole process, "
-              "Wine start-up included, with a persistent wineserver.", ""]
+              "timed run; in the half-kept kind every second top-level folder is `keep<n>`, which "
+              "does not qualify and stays; in the names-and-depth kind the file names are outside the "
+              "ANSI code page and each folder of 4 files lies at the end of a chain of %d folders, past "
+              "260 characters (the top-level folder holds %d files instead of 57), and del+rd sits it "
+              "out: Wine's cmd reaches no path past 260 characters. Times are wall-clock seconds of the "
+              "whole process, Wine start-up included, with a persistent wineserver." % (
+                  CHAIN_FOLDERS, TOP_FILES - SUB_FOLDERS * (CHAIN_FOLDERS - 1)), ""]
 
     lines += ["## Start-up (empty folder)", "", "| contender | seconds | ratio to floor |", "|---|---:|---:|"]
     for c, s in startup.items():
@@ -395,12 +425,12 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
               "| tree | entries | dustrel | floor | del+rd | rm -rf | dustrel/floor | "
               "dustrel/floor net of start-up | dustrel/(del+rd) | dustrel/rm |",
               "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
-    for half in (False, True):
+    for kind in kinds:
         for n in sizes:
-            m = {c: median(times[(half, n, c)]) for c in contenders}
+            m = {c: median(times[(kind, n, c)]) for c in contenders}
             net = (m["dustrel"] - startup["dustrel"]) / max(m["floor"] - startup["floor"], 1e-9)
             lines.append("| %s | %d | %s | %s | %s | %s | %.3f | %.3f | %.3f | %.2f |" % (
-                "half kept" if half else "whole", n, fmt_s(m["dustrel"]), fmt_s(m["floor"]),
+                kind, n, fmt_s(m["dustrel"]), fmt_s(m["floor"]),
                 fmt_s(m["del+rd"]), fmt_s(m["rm -rf"]), m["dustrel"] / m["floor"], net,
                 m["dustrel"] / m["del+rd"], m["dustrel"] / m["rm -rf"]))
 
@@ -408,22 +438,22 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
               "| tree | entries | dustrel/floor min..max | median | dustrel/(del+rd) median | "
               "wineserver CPU s: dustrel / floor / del+rd |",
               "|---|---:|---|---:|---:|---|"]
-    for half in (False, True):
+    for kind in kinds:
         for n in sizes:
-            d = times[(half, n, "dustrel")]
-            pf = [a / b for a, b in zip(d, times[(half, n, "floor")])]
-            pc = [a / b for a, b in zip(d, times[(half, n, "del+rd")])]
+            d = times[(kind, n, "dustrel")]
+            pf = [a / b for a, b in zip(d, times[(kind, n, "floor")])]
+            pc = [a / b for a, b in zip(d, times[(kind, n, "del+rd")])]
             lines.append("| %s | %d | %.3f..%.3f | %.3f | %.3f | %.2f / %.2f / %.2f |" % (
-                "half kept" if half else "whole", n, min(pf), max(pf), median(pf), median(pc),
-                median(server[(half, n, "dustrel")]), median(server[(half, n, "floor")]),
-                median(server[(half, n, "del+rd")])))
+                kind, n, min(pf), max(pf), median(pf), median(pc),
+                median(server[(kind, n, "dustrel")]), median(server[(kind, n, "floor")]),
+                median(server[(kind, n, "del+rd")])))
 
     lines += ["", "All runs (seconds, in the order run):", ""]
-    for half in (False, True):
+    for kind in kinds:
         for n in sizes:
             for c in contenders:
-                lines.append("- %s %d %s: %s" % ("half kept" if half else "whole", n, c,
-                                                 " ".join(fmt_s(s) for s in times[(half, n, c)])))
+                lines.append("- %s %d %s: %s" % (kind, n, c,
+                                                 " ".join(fmt_s(s) for s in times[(kind, n, c)])))
 
     lines += ["", "## Output cost (whole tree, without /Q, stdout to a file)", "",
               "| entries | bytes | bytes before CR LF | write calls | ceil(bytes before CR LF / 512) | "
@@ -437,11 +467,11 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
               "file only). The stream buffers 512 bytes before line-end translation, so each call "
               "carries 512 bytes of text plus one CR for each LF among them.", ""]
 
-    lines += ["## Memory (max RSS of the Wine process, whole tree, KiB)", "",
+    lines += ["## Memory (max RSS of the Wine process, %s tree, KiB)" % kinds[0], "",
               "| contender | " + " | ".join("%d entries" % n for n in sizes) + " | largest/smallest |",
               "|---|" + "---:|" * (len(sizes) + 1)]
     for c in ("dustrel", "floor"):
-        values = [median(rss[(False, n, c)]) for n in sizes]
+        values = [median(rss[(kinds[0], n, c)]) for n in sizes]
         lines.append("| %s | %s | %.3f |" % (c, " | ".join("%d" % v for v in values),
                                             values[-1] / values[0]))
 
@@ -451,16 +481,16 @@ def render(bench, sizes, contenders, startup, calls, times, rss, server, output)
     for n in sizes:
         if n < 10000:
             continue
-        for half in (False, True):
-            r = median(times[(half, n, "dustrel")]) / median(times[(half, n, "floor")])
+        for kind in kinds:
+            r = median(times[(kind, n, "dustrel")]) / median(times[(kind, n, "floor")])
             lines.append("| dustrel within 1.10 x floor, %d, %s | %.3f | %s |" % (
-                n, "half kept" if half else "whole", r, "yes" if r <= 1.10 else "NO"))
+                n, kind, r, "yes" if r <= 1.10 else "NO"))
     for n in sizes:
-        for half in (False, True):
-            r = median(times[(half, n, "dustrel")]) / median(times[(half, n, "del+rd")])
+        for kind in (k for k in kinds if k in DEL_RD_KINDS):
+            r = median(times[(kind, n, "dustrel")]) / median(times[(kind, n, "del+rd")])
             lines.append("| dustrel no slower than del+rd, %d, %s | %.3f | %s |" % (
-                n, "half kept" if half else "whole", r, "yes" if r <= 1.0 else "NO"))
-    small, large = median(rss[(False, sizes[0], "dustrel")]), median(rss[(False, sizes[-1], "dustrel")])
+                n, kind, r, "yes" if r <= 1.0 else "NO"))
+    small, large = median(rss[(kinds[0], sizes[0], "dustrel")]), median(rss[(kinds[0], sizes[-1], "dustrel")])
     lines.append("| peak memory at %d within 5%% of %d | %.3f | %s |" % (
         sizes[-1], sizes[0], large / small, "yes" if large <= 1.05 * small else "NO"))
     for n, o in output.items():

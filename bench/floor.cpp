@@ -1,7 +1,9 @@
 // The benchmark's floor: the least a sweep of a benchmark tree can cost on
 // this platform. It makes only the calls that no sweep can avoid
-// (FindFirstFileA/FindNextFileA/FindClose, DeleteFileA, RemoveDirectoryA),
-// depth first, and writes nothing.
+// (FindFirstFileW/FindNextFileW/FindClose, DeleteFileW, RemoveDirectoryW),
+// depth first, and writes nothing. Paths go in the "\\?\" form, so that
+// names outside the code page and paths past 260 characters cost it what
+// they cost anyone.
 //
 //     dustrel_floor FOLDER
 //
@@ -11,43 +13,46 @@
 // so that a run which left something behind does not pass for a fast one.
 #include <windows.h>
 
-static DWORD failures;
+enum { LONGEST_PATH = 32768 };
 
-static void removeContents(char* path, unsigned length, bool topLevel)
+static DWORD failures;
+static WCHAR path[LONGEST_PATH];
+
+static void removeContents(unsigned length, bool topLevel)
 {
-    if (length + 4 > MAX_PATH) {
+    if (length + 4 > LONGEST_PATH) {
         ++failures;
         return;
     }
-    CopyMemory(path + length, "*.*", 4);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path, &entry);
+    CopyMemory(path + length, L"*.*", 4 * sizeof(WCHAR));
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(path, &entry);
     if (search == INVALID_HANDLE_VALUE) {
         ++failures;
         return;
     }
     do {
-        const char* name = entry.cFileName;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        const WCHAR* name = entry.cFileName;
+        if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0')))
             continue;
-        if (topLevel && name[0] != '~')
+        if (topLevel && name[0] != L'~')
             continue;
-        unsigned nameLength = lstrlenA(name);
-        if (length + nameLength + 2 > MAX_PATH) {
+        unsigned nameLength = lstrlenW(name);
+        if (length + nameLength + 2 > LONGEST_PATH) {
             ++failures;
             continue;
         }
-        CopyMemory(path + length, name, nameLength + 1);
+        CopyMemory(path + length, name, (nameLength + 1) * sizeof(WCHAR));
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            path[length + nameLength] = '\\';
-            removeContents(path, length + nameLength + 1, false);
-            path[length + nameLength] = '\0';
-            if (!RemoveDirectoryA(path))
+            path[length + nameLength] = L'\\';
+            removeContents(length + nameLength + 1, false);
+            path[length + nameLength] = L'\0';
+            if (!RemoveDirectoryW(path))
                 ++failures;
-        } else if (!DeleteFileA(path)) {
+        } else if (!DeleteFileW(path)) {
             ++failures;
         }
-    } while (FindNextFileA(search, &entry));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
 }
 
@@ -55,13 +60,14 @@ int main(int count, char** arguments)
 {
     if (count != 2)
         return -1;
-    char path[MAX_PATH + 1];
-    unsigned length = lstrlenA(arguments[1]);
-    if (length == 0 || length + 2 > MAX_PATH)
+    lstrcpyW(path, L"\\\\?\\");
+    unsigned length = 4;
+    int converted = MultiByteToWideChar(CP_ACP, 0, arguments[1], -1, path + length, LONGEST_PATH - length - 2);
+    if (converted <= 1)
         return -1;
-    CopyMemory(path, arguments[1], length + 1);
-    if (path[length - 1] != '\\')
-        path[length++] = '\\';
-    removeContents(path, length, true);
+    length += converted - 1;
+    if (path[length - 1] != L'\\')
+        path[length++] = L'\\';
+    removeContents(length, true);
     return static_cast<int>(failures);
 }

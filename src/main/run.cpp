@@ -206,6 +206,18 @@ static DWORD chooseTargetFolder()
     return 0;
 }
 
+// The folder is held for listing, and for putting its access date back
+// where the account may.
+static DWORD openTargetFolder(HANDLE* folder)
+{
+    const DWORD listing = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    DWORD code = openFolderWay(runTarget.path, listing | FILE_WRITE_ATTRIBUTES, folder);
+    if (code != ERROR_ACCESS_DENIED)
+        return code;
+    releaseWay();
+    return openFolderWay(runTarget.path, listing, folder);
+}
+
 // A link on the way to the folder that others may have made ends the run
 // before anything is asked or touched.
 static DWORD refuseLink()
@@ -255,9 +267,8 @@ static DWORD runWithLog(bool* summaryWritten)
     if (code != 0)
         return code;
     HANDLE folder = INVALID_HANDLE_VALUE;
-    const DWORD listing = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     stopFileRedirection();
-    DWORD openCode = openFolderWay(runTarget.path, listing, &folder);
+    DWORD openCode = openTargetFolder(&folder);
     restoreFileRedirection();
     if (openCode == LINK_NOT_FOLLOWED) {
         releaseWay();

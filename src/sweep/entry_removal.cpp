@@ -133,6 +133,8 @@ DWORD removeListedEntry(HANDLE parent, const ListedEntry* entry)
 DWORD removeHeldFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry)
 {
     DWORD code = removeOpenedEntry(listing->folder, entry, isReadOnly(entry));
+    if (code != 0)
+        restoreListedAccess(listing);  // Wine reads a folder to find it not empty
     closeListing(listing);
     return code == 0 ? confirmRemoved(parent, entry, isReadOnly(entry)) : code;
 }

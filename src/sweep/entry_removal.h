@@ -14,5 +14,6 @@
 DWORD removeListedEntry(HANDLE parent, const ListedEntry* entry);
 
 // Removes the folder that listing holds (opened for removal) as listed, and
-// closes the listing; returns as removeListedEntry does.
+// closes the listing; a folder that stays gets the access date it was listed
+// with back. Returns as removeListedEntry does.
 DWORD removeHeldFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry);

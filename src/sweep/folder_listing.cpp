@@ -14,19 +14,40 @@ static bool readBlock(FolderListing* listing, FILE_INFO_BY_HANDLE_CLASS kind)
     return listing->blockRead;
 }
 
+// Keeps the folder's access date from before the listing, as the folder
+// itself holds it (a parent's listing may hold an older copy), and asks the
+// handle not to update it.
+static void keepAccessDate(FolderListing* listing)
+{
+    FILE_BASIC_INFO basic;
+    if (!listing->mayRestore || !GetFileInformationByHandleEx(listing->folder, FileBasicInfo, &basic, sizeof basic)) {
+        listing->mayRestore = false;
+        return;
+    }
+    listing->accessed = basic.LastAccessTime;
+    ZeroMemory(&basic, sizeof basic);  // zeros change nothing
+    basic.LastAccessTime.QuadPart = -1;
+    SetFileInformationByHandle(listing->folder, FileBasicInfo, &basic, sizeof basic);
+}
+
 // The first block is read at once: a folder that cannot be listed fails here.
 static DWORD readFirstBlock(FolderListing* listing)
 {
+    keepAccessDate(listing);
     if (readBlock(listing, FileIdBothDirectoryRestartInfo))
         return 0;
     DWORD code = GetLastError();
     return code == ERROR_NO_MORE_FILES || code == ERROR_FILE_NOT_FOUND ? 0 : code;
 }
 
+// The folder the run cleans was opened through its way, with the right to
+// put its access date back where the account has it; without it, that
+// right's calls fail and change nothing.
 DWORD startListing(FolderListing* listing, HANDLE folder)
 {
     listing->mayRemove = false;
     listing->blockRead = false;
+    listing->mayRestore = true;
     listing->folder = folder;
     DWORD code = readFirstBlock(listing);
     if (code != 0)
@@ -64,14 +85,15 @@ static HANDLE openSubFolder(HANDLE parent, const ListedEntry* entry, DWORD acces
 
 DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval)
 {
-    const DWORD removal = DELETE | ((entry->attributes & FILE_ATTRIBUTE_READONLY) ? FILE_WRITE_ATTRIBUTES : 0);
     DWORD code = 0;
     listing->blockRead = false;
     listing->mayRemove = forRemoval;
-    listing->folder = forRemoval ? openSubFolder(parent, entry, removal, &code) : INVALID_HANDLE_VALUE;
+    listing->mayRestore = true;
+    listing->folder = openSubFolder(parent, entry, (forRemoval ? DELETE : 0) | FILE_WRITE_ATTRIBUTES, &code);
     if (listing->folder == INVALID_HANDLE_VALUE) {
         // Another process may hold it so that it cannot go; its entries still can.
         listing->mayRemove = false;
+        listing->mayRestore = false;
         listing->folder = openSubFolder(parent, entry, 0, &code);
         if (listing->folder == INVALID_HANDLE_VALUE)
             return code;
@@ -115,6 +137,15 @@ bool nextListedEntry(FolderListing* listing, ListedEntry* entry)
     else
         listing->nextOffset += listed->NextEntryOffset;
     return true;
+}
+
+void restoreListedAccess(FolderListing* listing)
+{
+    if (!listing->mayRestore || listing->folder == INVALID_HANDLE_VALUE)
+        return;
+    FILE_BASIC_INFO basic = {};  // times of zero stay as they are
+    basic.LastAccessTime = listing->accessed;
+    SetFileInformationByHandle(listing->folder, FileBasicInfo, &basic, sizeof basic);
 }
 
 void closeListing(FolderListing* listing)

@@ -32,6 +32,8 @@ struct ListedEntry {
 struct FolderListing {
     HANDLE folder;
     bool mayRemove;    // opened with the access that removing it needs
+    bool mayRestore;   // opened with the access that putting its access date back needs
+    LARGE_INTEGER accessed;  // the folder's last-access time before it was listed
     bool blockRead;    // the block holds entries not yet handed out
     DWORD nextOffset;  // of the next entry in the block
     union {
@@ -46,13 +48,19 @@ struct FolderListing {
 DWORD startListing(FolderListing* listing, HANDLE folder);
 
 // A sub-folder listed as entry in the folder that parent holds, opened by
-// its name there without following links. With forRemoval it is also opened
-// for its removal when it can be. Returns 0, the code of a folder that
-// cannot be listed, or ENTRY_NOT_AS_LISTED.
+// its name there without following links, and for its access date to be put
+// back when it can be. With forRemoval it is also opened for its removal
+// when it can be. Returns 0, the code of a folder that cannot be listed, or
+// ENTRY_NOT_AS_LISTED.
 DWORD openListedFolder(FolderListing* listing, HANDLE parent, const ListedEntry* entry, bool forRemoval);
 
 // Fills entry with the next entry of the folder; false at the end.
 bool nextListedEntry(FolderListing* listing, ListedEntry* entry);
+
+// Listing a folder updates its last-access date where the file system keeps
+// one; the handle asks it not to, which Windows honours and Wine does not.
+// This puts the date from before the listing back, for a folder that stays.
+void restoreListedAccess(FolderListing* listing);
 
 void closeListing(FolderListing* listing);
 

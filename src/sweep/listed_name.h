@@ -1,6 +1,8 @@
-// Names as a folder listing gives them (UTF-16), turned into the ANSI code
-// page without best-fit substitutes: an ANSI name that the A functions would
-// read as another name, a path or a device must never be acted on.
+// Names as a folder listing gives them (UTF-16), shown in the ANSI code page
+// without best-fit substitutes. Every act goes by the listed UTF-16 name
+// relative to a held folder, so a name reaches its entry whatever it holds:
+// a device's name, a trailing dot or blank, a character the code page lacks.
+// Only a path or pattern character, which no Windows name can hold, does not.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +12,9 @@ enum {
     LISTED_NAME_BUFFER = 2 * LISTED_NAME_UNITS + 1,     // two bytes a character at most, and the zero
 };
 
-// Writes the ANSI form of a listed name into name (LISTED_NAME_BUFFER bytes)
-// and returns 1 when that form reaches exactly this entry. Otherwise returns
-// 0 and name shows the entry with "?" for every character that has no exact
-// ANSI spelling or cannot stand in a name, so that no name can forge a line.
+// Writes the shown form of a listed name into name (LISTED_NAME_BUFFER
+// bytes): its ANSI spelling, with "?" for every character that has none, is
+// a control character or is a path character, so that no name can forge a
+// line. Returns 1 when the listed name can be opened, 0 when it holds a
+// path character.
 int readListedName(const WCHAR* wide, unsigned units, char* name);

@@ -13,24 +13,35 @@
 
 enum {
     SHORTEST_SUBFOLDER_PATH = 4,  // anything shorter under /A is an internal error
+    MOST_LEVELS = 128,            // folders held at once: the target and 127 levels below it
+    // The target's path and a name and a backslash for each level below it: never cut.
+    WALK_PATH_BUFFER = SHOWN_PATH_BUFFER + MOST_LEVELS * LISTED_NAME_BUFFER,
 };
 
-// What one folder's walk works on: one set per level of recursion.
+// A folder at the depth limit is not entered. 206 ("The filename or
+// extension is too long") is what a walk by full paths gives for a tree too
+// deep for it, so its line reads as the tree's depth, not as a fault of the
+// folder; the folder then stays, NotEmpty, with all it holds.
+static const DWORD TREE_TOO_DEEP = ERROR_FILENAME_EXCED_RANGE;
+
+// What the walk of one folder works on: one set for each level it is in.
+// A level's path is the start of walkPath.
 struct SweepLevel {
-    char folder[PATH_BUFFER];
-    unsigned folderLength;
-    char fullPath[PATH_BUFFER];
-    unsigned pathLength;  // folder and name together, even when that does not fit fullPath
-    bool pathFits;
-    char message[MESSAGE_BUFFER];
+    unsigned folderLength;  // of the folder's path in walkPath, its last backslash included
     ListedEntry entry;
     FolderListing listing;
     DWORD result;
     int recursed;
-    bool keeps;  // something in the folder is known to stay, so the folder stays too
+    bool keeps;    // something in the folder is known to stay, so the folder stays too
+    bool stopped;  // the walk of this folder ends before its listing does
 };
 
-static bool removeEntry(SweepLevel* level);
+// Fixed, whatever the tree: the walk holds at most MOST_LEVELS folders, and
+// one path, the folder walked now and its entry at hand.
+static SweepLevel levels[MOST_LEVELS];
+static unsigned depth;  // the level walked now
+static char walkPath[WALK_PATH_BUFFER];
+static char message[MESSAGE_BUFFER];
 
 static bool isDotEntry(const char* name)
 {
@@ -48,18 +59,31 @@ static bool isLinkEntry(const SweepLevel* level)
     return (level->entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-// Writes one progress line: word, the entry's path, and "\" for a folder.
-// Built from folder and name, so it shows even a path too long to act on.
-static void writeEntryLine(SweepLevel* level, const char* word, bool withBackslash)
+static unsigned entryPathLength(const SweepLevel* level)
 {
-    TextBuilder line;
-    startText(&line, level->message, MESSAGE_BUFFER);
-    appendText(&line, word);
-    appendPiece(&line, level->folder, level->folderLength);
-    appendPiece(&line, level->entry.name, level->entry.nameLength);
+    return level->folderLength + level->entry.nameLength;
+}
+
+// The level's folder alone in walkPath, or with its entry's name after it.
+static void cutPathToFolder(const SweepLevel* level)
+{
+    walkPath[level->folderLength] = '\0';
+}
+
+static void placeEntryPath(const SweepLevel* level)
+{
+    CopyMemory(walkPath + level->folderLength, level->entry.name, level->entry.nameLength + 1);
+}
+
+// Writes one progress line: word, the entry's path, and "\" for a folder.
+// In pieces: a path may be longer than any message.
+static void writeEntryLine(const SweepLevel* level, const char* word, bool withBackslash)
+{
+    placeEntryPath(level);
+    emit(word, 0);
+    emit(walkPath, 0);
     if (withBackslash)
-        appendText(&line, "\\");
-    emit(level->message, 0);
+        emit("\\", 0);
 }
 
 static void writeFailure(SweepLevel* level, DWORD code)
@@ -67,11 +91,11 @@ static void writeFailure(SweepLevel* level, DWORD code)
     countFailure(code);
     level->keeps = true;
     TextBuilder line;
-    startText(&line, level->message, MESSAGE_BUFFER);
+    startText(&line, message, MESSAGE_BUFFER);
     appendText(&line, " ** Failed, error ");
     appendNumber(&line, code);
     appendText(&line, " **");
-    emit(level->message, 0);
+    emit(message, 0);
 }
 
 static void failEntry(SweepLevel* level, DWORD code)
@@ -80,40 +104,38 @@ static void failEntry(SweepLevel* level, DWORD code)
     level->result = code;
 }
 
-static void writeLengthTrailer(SweepLevel* level)
+static void writeNumber(const char* before, DWORD number, const char* after)
 {
-    if (!runOptions.diagnostic)
-        return;
     TextBuilder line;
-    startText(&line, level->message, MESSAGE_BUFFER);
-    appendText(&line, "  [");
-    appendNumber(&line, level->pathLength);
-    appendText(&line, "]");
-    emit(level->message, 1);
+    startText(&line, message, MESSAGE_BUFFER);
+    appendText(&line, before);
+    appendNumber(&line, number);
+    appendText(&line, after);
+    emit(message, 1);
 }
 
-static void writeFolderHeader(SweepLevel* level)
+static void writeLengthTrailer(const SweepLevel* level)
 {
-    TextBuilder line;
-    startText(&line, level->message, MESSAGE_BUFFER);
-    appendText(&line, "\nCurrentFolder: [");
-    appendPiece(&line, level->folder, level->folderLength);
-    appendText(&line, "]   [");
-    appendNumber(&line, level->folderLength);
-    appendText(&line, "]");
+    if (runOptions.diagnostic)
+        writeNumber("  [", entryPathLength(level), "]");
+}
+
+static void writeFolderHeader(const SweepLevel* level)
+{
+    cutPathToFolder(level);
     emit("\n", 1);
-    emit(level->message, 1);
+    emit("\nCurrentFolder: [", 1);
+    emit(walkPath, 1);
+    writeNumber("]   [", level->folderLength, "]");
     emit("\n", 1);
 }
 
-static void writeBracketedLine(SweepLevel* level, const char* text, const char* path)
+// text, then the path in walkPath, in brackets.
+static void writeBracketedLine(const char* text)
 {
-    TextBuilder line;
-    startText(&line, level->message, MESSAGE_BUFFER);
-    appendText(&line, text);
-    appendText(&line, path);
-    appendText(&line, "]");
-    emit(level->message, 0);
+    emit(text, 0);
+    emit(walkPath, 0);
+    emit("]", 0);
 }
 
 // Counts the entry as gone, or as going under a dry run.
@@ -141,29 +163,14 @@ static void reportRemoval(SweepLevel* level, DWORD code)
     }
 }
 
-// Copies folder in normal form; 0 or 206.
-static DWORD prepareFolder(SweepLevel* level, const char* folder, int recursed)
+static void startLevel(SweepLevel* level, unsigned folderLength, int recursed)
 {
+    level->folderLength = folderLength;
     level->recursed = recursed;
     level->result = 0;
     level->keeps = false;
+    level->stopped = false;
     level->listing.folder = INVALID_HANDLE_VALUE;
-    if (!copyWhole(level->folder, PATH_BUFFER, folder) || !normalizeFolder(level->folder))
-        return ERROR_FILENAME_EXCED_RANGE;
-    level->folderLength = textLength(level->folder);
-    CopyMemory(level->fullPath, level->folder, level->folderLength + 1);
-    return 0;
-}
-
-// Puts the entry's full path together, when it fits a path.
-static void placeFullPath(SweepLevel* level)
-{
-    level->pathLength = level->folderLength + level->entry.nameLength;
-    level->pathFits = level->pathLength < PATH_BUFFER;
-    if (level->pathFits)
-        CopyMemory(level->fullPath + level->folderLength, level->entry.name, level->entry.nameLength + 1);
-    else
-        level->fullPath[level->folderLength] = '\0';
 }
 
 static bool logOnTargetVolume;
@@ -184,143 +191,187 @@ static bool isRunLog(const SweepLevel* level)
            static_cast<ULONGLONG>(level->entry.fileId.QuadPart) == runLog.fileId;
 }
 
-// Handles the entry just listed. Returns false when the walk must stop.
-static bool handleEntry(SweepLevel* level)
+// Decided on the folder held; the target is refused by its name as a root
+// too, even when it could not be opened.
+static bool isRefusedFolder(const SweepLevel* level)
 {
-    const char* name = level->entry.name;
-    if (isDotEntry(name))
-        return true;
-    placeFullPath(level);
-    if (isRunLog(level) || (!level->recursed && !isTemporaryName(name))) {
-        ++runTotals.skipped;
-        level->keeps = true;
-        writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
-    } else if (runOptions.oldOnly &&
-               sparedByDate(level->entry.created, level->entry.modified, level->entry.accessed)) {
-        ++runTotals.spared;
-        level->keeps = true;
-        writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
-        return true;
-    } else if (!removeEntry(level)) {
+    cutPathToFolder(level);
+    if (!runOptions.allFiles)
         return false;
-    }
-    writeLengthTrailer(level);
-    return true;
+    return (level == &levels[0] && wayNamedARoot()) || isProtectedFolder(level->listing.folder);
 }
 
-static DWORD refuseAllFiles(SweepLevel* level)
+// Under /A a folder that must not be emptied is refused before its listing
+// is looked at; returns false then.
+static bool mayWalk(SweepLevel* level)
 {
-    writeBracketedLine(level, "\nDeleting all files from this folder is not allowed: [", level->folder);
+    if (!isRefusedFolder(level))
+        return true;
+    writeBracketedLine("\nDeleting all files from this folder is not allowed: [");
     countFailure(ERROR_ACCESS_DENIED);
     level->keeps = true;
-    return ERROR_ACCESS_DENIED;
+    level->result = ERROR_ACCESS_DENIED;
+    return false;
 }
 
-// Walks the folder that level holds; returns its result.
-static DWORD walkHeldFolder(SweepLevel* level)
+// The sub-folder the parent's entry names was walked (child), or could not
+// be (code, on the parent's "Scanning" line). Now it goes: a real run
+// removes it, a dry run counts it when nothing in it stays.
+static void leaveSubFolder(SweepLevel* parent, SweepLevel* child, DWORD code)
 {
-    if (runOptions.allFiles && level->recursed && isProtectedFolder(level->listing.folder))
-        return refuseAllFiles(level);
-    while (nextListedEntry(&level->listing, &level->entry)) {
-        if (!handleEntry(level))
-            break;
-    }
-    return level->result;
-}
-
-// Enters the sub-folder the parent's entry names when it is the folder that
-// was listed, empties it and removes it. Failures inside show in their own
-// lines only; one that keeps the folder from being listed ends its
-// "Scanning" line.
-static void sweepSubFolder(SweepLevel* parent)
-{
-    SweepLevel level;
-    DWORD code = prepareFolder(&level, parent->fullPath, 1);
-    if (code == 0)
-        code = openListedFolder(&level.listing, parent->listing.folder, &parent->entry, runOptions.applyChanges);
-    if (code != 0) {
+    if (code != 0)
         writeFailure(parent, code);
-    } else {
-        if (runOptions.diagnostic)
-            writeFolderHeader(&level);
-        walkHeldFolder(&level);
-    }
     writeEntryLine(parent, "\nRemoving  ", true);
-    if (code != 0 || level.keeps)
+    FolderListing* walked = code == 0 ? &child->listing : nullptr;
+    bool stays = code != 0 || child->keeps;
+    if (stays)
         parent->keeps = true;
     if (!runOptions.applyChanges) {
-        if (code == 0 && !level.keeps)
+        if (!stays)
             countRemoval(parent);  // a real run would end NotEmpty where something stays
-        closeListing(&level.listing);
+        if (walked != nullptr) {
+            restoreListedAccess(walked);
+            closeListing(walked);
+        }
         return;
     }
-    bool held = level.listing.folder != INVALID_HANDLE_VALUE && level.listing.mayRemove;
-    if (held) {
-        reportRemoval(parent, removeHeldFolder(&level.listing, parent->listing.folder, &parent->entry));
+    if (walked != nullptr && walked->mayRemove) {
+        reportRemoval(parent, removeHeldFolder(walked, parent->listing.folder, &parent->entry));
         return;
     }
     // A listing-only handle shares no deletion: it goes first, so that a
     // folder whose user has left meanwhile can go too.
-    closeListing(&level.listing);
+    if (walked != nullptr) {
+        if (stays)
+            restoreListedAccess(walked);
+        closeListing(walked);
+    }
     reportRemoval(parent, removeListedEntry(parent->listing.folder, &parent->entry));
 }
 
-// The entry goes: a folder is emptied and removed, a link removed, a file
-// deleted. Returns false when the walk of this folder must stop.
-static bool removeEntry(SweepLevel* level)
+// Enters the sub-folder the parent's entry names when it is the folder that
+// was listed: the walk goes on one level down. One that cannot be entered
+// gets the failure on its "Scanning" line and goes as far as it can at once.
+static void enterSubFolder(SweepLevel* parent)
+{
+    if (depth + 1 == MOST_LEVELS) {
+        leaveSubFolder(parent, nullptr, TREE_TOO_DEEP);
+        return;
+    }
+    SweepLevel* child = &levels[depth + 1];
+    startLevel(child, entryPathLength(parent) + 1, 1);
+    DWORD code = openListedFolder(&child->listing, parent->listing.folder, &parent->entry, runOptions.applyChanges);
+    if (code != 0) {
+        leaveSubFolder(parent, child, code);
+        return;
+    }
+    walkPath[entryPathLength(parent)] = '\\';
+    ++depth;
+    if (runOptions.diagnostic)
+        writeFolderHeader(child);
+    if (!mayWalk(child))
+        child->stopped = true;
+}
+
+// The entry goes: a folder is emptied and removed (entered, and removed once
+// its walk ends), a link removed, a file deleted.
+static void removeEntry(SweepLevel* level)
 {
     bool folder = isFolderEntry(level);
     bool link = isLinkEntry(level);
     writeEntryLine(level, folder && !link ? "\nScanning  " : folder ? "\nRemoving  " : "\nDeleting  ", folder);
-    if (!level->pathFits) {
-        failEntry(level, ERROR_FILENAME_EXCED_RANGE);
-        return true;
-    }
     if (!level->entry.reachable) {
         failEntry(level, ERROR_INVALID_NAME);
-        return true;
+        return;
     }
     if (folder && !link) {
-        if (runOptions.allFiles && level->pathLength < SHORTEST_SUBFOLDER_PATH) {
-            writeBracketedLine(level, "\nFailed with an internal error.  Invalid path: [", level->fullPath);
+        if (runOptions.allFiles && entryPathLength(level) < SHORTEST_SUBFOLDER_PATH) {
+            writeBracketedLine("\nFailed with an internal error.  Invalid path: [");
             countFailure(ERROR_INVALID_DATA);
             level->result = ERROR_INVALID_DATA;
-            return false;
+            level->stopped = true;
+            return;
         }
-        sweepSubFolder(level);
-        return true;
+        enterSubFolder(level);
+        return;
     }
     if (runOptions.applyChanges)
         reportRemoval(level, removeListedEntry(level->listing.folder, &level->entry));
     else
         countRemoval(level);
-    return true;
+}
+
+// Handles the entry just listed: skips it, spares it, or removes it. The
+// length trailer of a sub-folder comes once it has been walked.
+static void handleEntry(SweepLevel* level)
+{
+    const ListedEntry* entry = &level->entry;
+    if (isDotEntry(entry->name))
+        return;
+    unsigned walked = depth;
+    if (isRunLog(level) || (!level->recursed && !isTemporaryName(entry->wideName, entry->wideUnits, entry->name))) {
+        ++runTotals.skipped;
+        level->keeps = true;
+        writeEntryLine(level, "\nSkipping  ", isFolderEntry(level));
+    } else if (runOptions.oldOnly &&
+               sparedByDate(entry->created, entry->modified, entry->accessed)) {
+        ++runTotals.spared;
+        level->keeps = true;
+        writeEntryLine(level, "\nSkipDate  ", isFolderEntry(level));
+        return;
+    } else {
+        removeEntry(level);
+        if (level->stopped || depth != walked)
+            return;  // stopped, or entered: its trailer follows its removal
+    }
+    writeLengthTrailer(level);
+}
+
+// Walks the tree below the level that depth names until that level's walk
+// ends: one entry at a time, at whatever level the walk is.
+static void walkLevels()
+{
+    unsigned top = depth;
+    for (;;) {
+        SweepLevel* level = &levels[depth];
+        if (!level->stopped && nextListedEntry(&level->listing, &level->entry)) {
+            handleEntry(level);
+            continue;
+        }
+        if (depth == top)
+            return;
+        SweepLevel* parent = &levels[--depth];
+        leaveSubFolder(parent, level, 0);
+        writeLengthTrailer(parent);
+    }
+}
+
+// The folder the run was given, held through its way (or not, with the
+// code of its failure), with the path lines show for it.
+static DWORD openTarget(SweepLevel* level, HANDLE folder, DWORD openCode, const char* shownFolder)
+{
+    if (!copyWhole(walkPath, SHOWN_PATH_BUFFER, shownFolder))
+        return ERROR_FILENAME_EXCED_RANGE;
+    startLevel(level, textLength(walkPath), 0);
+    level->listing.mayRestore = false;
+    if (runOptions.diagnostic)
+        writeFolderHeader(level);
+    return openCode != 0 ? openCode : startListing(&level->listing, folder);
 }
 
 DWORD sweepFolder(HANDLE folder, DWORD openCode, const char* shownFolder)
 {
-    SweepLevel level;
-    DWORD code = prepareFolder(&level, shownFolder, 0);
-    if (code == 0 && runOptions.diagnostic)
-        writeFolderHeader(&level);
-    // A root is refused by its name too, even one that cannot be opened.
-    bool refused = runOptions.allFiles && (wayNamedARoot() || (openCode == 0 && isProtectedFolder(folder)));
-    if (code == 0 && refused) {
-        CloseHandle(folder);
-        return refuseAllFiles(&level);
-    }
-    if (code == 0)
-        code = openCode;
-    if (code == 0)
-        code = startListing(&level.listing, folder);
-    else if (openCode == 0)
-        CloseHandle(folder);
-    if (code != 0) {
+    depth = 0;
+    SweepLevel* level = &levels[0];
+    DWORD code = openTarget(level, folder, openCode, shownFolder);
+    if (code != 0 && !isRefusedFolder(level)) {
         countFailure(code);  // the final report says why
         return code;
     }
-    findLogVolume(level.listing.folder);
-    code = walkHeldFolder(&level);
-    closeListing(&level.listing);
-    return code;
+    findLogVolume(level->listing.folder);
+    if (mayWalk(level))
+        walkLevels();
+    restoreListedAccess(&level->listing);
+    closeListing(&level->listing);
+    return level->result;
 }

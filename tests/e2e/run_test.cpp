@@ -307,28 +307,39 @@ TEST(Run, ProtectedFolderUnderAnotherNameIsRefused)
 // 260 characters gets 206. Neither is ever acted on through a shorter path.
 TEST(Run, TreeDeeperThanAPathCanBe)
 {
+    // Entries past 260 and past 1,000 characters go like any other, and their lines show them whole.
     std::string folder = scratchFolder();
-    std::string deep = unixPathOf(folder) + "/~deep";
-    for (int i = 0; i < 13; ++i)
-        deep += "/" + std::string(20, 'd');
-    runUnixCommand("mkdir -p '" + deep + "' && touch '" + deep + "/leaf'");
-    makeFolder(folder + "\\deep-neighbour");
-    makeFile(folder + "\\deep-neighbour\\kept");
+    std::string deep = "\\~deep", deeper = deep;
+    for (int i = 0; i < 50; ++i)
+        (i < 13 ? deep : deeper) += "\\" + std::string(20, 'd');
+    deeper = deep + deeper.substr(6);
+    auto unixOf = [&](std::string path) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return unixPathOf(folder) + path;
+    };
+    runUnixCommand("mkdir -p '" + unixOf(deeper) + "' && touch '" + unixOf(deep) + "/~mid.tmp' '" + unixOf(deeper) +
+                   "/leaf' && mkdir '" + unixOf("\\keep") + "'");
     DustrelRun run = runDustrel("/y /p:" + folder);
-    EXPECT_EQ(run.exitCode, 0u) << "failures below the top level do not count";
-    EXPECT_NE(run.output.find(crlf("\nNotEmpty  " + folder + "\\~deep\\")), std::string::npos);
-    EXPECT_TRUE(exists(folder + "\\deep-neighbour\\kept"));
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_GT(folder.size() + deeper.size(), 1000u);
+    EXPECT_NE(run.output.find(crlf("\nDeleting  " + folder + deeper + "\\leaf\n")), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(crlf("\nRemoving  " + folder + deep + "\\\n")), std::string::npos);
+    EXPECT_FALSE(exists(folder + "\\~deep"));
+    EXPECT_TRUE(exists(folder + "\\keep"));
 
-    std::string longFolder = folder + "\\" + std::string(250 - folder.size(), 'f');
-    makeFolder(longFolder);
-    runUnixCommand("touch '" + unixPathOf(longFolder) + "/~name-too-long-to-join.tmp'");  // too long for Win32
-    run = runDustrel("/y /p:" + longFolder);
-    EXPECT_EQ(run.exitCode, DWORD(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_NE(run.output.find(crlf("\nDeleting  " + longFolder + "\\~name-too-long-to-join.tmp ** Failed, error 206 **")),
-              std::string::npos);
-    std::string entry = unixPathOf(longFolder) + "/~name-too-long-to-join.tmp";
-    runUnixCommand("test -e '" + entry + "' && touch '" + unixPathOf(folder) + "/survived'");
-    EXPECT_TRUE(exists(folder + "\\survived")) << "the entry that could not be named was deleted";
+    // A tree deeper than the walk holds: the folder at the limit fails, and stays with all it holds.
+    std::string tooDeep = "\\~too";
+    for (int level = 1; level < 130; ++level)
+        tooDeep += "\\d";
+    runUnixCommand("mkdir -p '" + unixOf(tooDeep) + "' && touch '" + unixOf(tooDeep) + "/leaf'");
+    run = runDustrel("/y /p:" + folder);
+    EXPECT_EQ(run.exitCode, 0u) << "failures below the top level do not count";
+    std::string limit = folder + tooDeep.substr(0, 5 + 2 * 127) + "\\";
+    EXPECT_NE(run.output.find(crlf("\nScanning  " + limit + " ** Failed, error 206 **\nRemoving  " + limit +
+                                   "\nNotEmpty  " + limit + "\n")), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(crlf("\nNotEmpty  " + folder + "\\~too\\\n")), std::string::npos);
+    runUnixCommand("test -e '" + unixOf(tooDeep) + "/leaf' && touch '" + unixPathOf(folder) + "/survived'");
+    EXPECT_TRUE(exists(folder + "\\survived")) << "the tree below the limit was not left whole";
 }
 
 // The confirmation box, for real, in the virtual display: the test finds the

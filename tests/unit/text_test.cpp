@@ -25,10 +25,13 @@ TEST(Text, NamesFoldersLinesAndNumbers)
 {
     resetRunRecords();
     setAnsiCodePage(1252);
-    for (const char* name : {"setup.TMP", ".tmp", "a.b.tmp", "_", "GLOBE.Exe", "gl.exe", "MSE0A.LOG", "a.~", "b._", "a.b._c"})
-        EXPECT_TRUE(isTemporaryName(name)) << name;
-    for (const char* name : {"file.", "a.tmp.bak", "agl.exe", "glass.exe.bak", "glass.com", "mse", "mse1.tmpx", "x.~y.txt", ""})
-        EXPECT_FALSE(isTemporaryName(name)) << name;
+    for (const wchar_t* name : {L"setup.TMP", L".tmp", L"a.b.tmp", L"_", L"GLOBE.Exe", L"gl.exe", L"MSE0A.LOG", L"a.~",
+                                L"b._", L"a.b._c"})
+        EXPECT_TRUE(isTemporaryName(name, lstrlenW(name), "")) << name;
+    // Only ASCII letters fold: a full-width letter or one that looks like "g" is no pattern's letter.
+    for (const wchar_t* name : {L"file.", L"a.tmp.bak", L"agl.exe", L"glass.exe.bak", L"glass.com", L"mse", L"mse1.tmpx",
+                                L"x.~y.txt", L"", L"a.\uFF54mp", L"\u01F5l.exe"})
+        EXPECT_FALSE(isTemporaryName(name, lstrlenW(name), "")) << name;
 
     struct {
         unsigned codePage;
