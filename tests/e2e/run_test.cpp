@@ -303,8 +303,8 @@ TEST(Run, ProtectedFolderUnderAnotherNameIsRefused)
     EXPECT_EQ(run.output.find("drive_c"), std::string::npos) << "never entered";
 }
 
-// A folder too deep to list is left as it is; an entry whose path would pass
-// 260 characters gets 206. Neither is ever acted on through a shorter path.
+// Paths pass 260 characters like any other, the folder named too; a tree
+// deeper than the walk holds is left whole below its limit.
 TEST(Run, TreeDeeperThanAPathCanBe)
 {
     // Entries past 260 and past 1,000 characters go like any other, and their lines show them whole.
@@ -319,7 +319,11 @@ TEST(Run, TreeDeeperThanAPathCanBe)
     };
     runUnixCommand("mkdir -p '" + unixOf(deeper) + "' && touch '" + unixOf(deep) + "/~mid.tmp' '" + unixOf(deeper) +
                    "/leaf' && mkdir '" + unixOf("\\keep") + "'");
-    DustrelRun run = runDustrel("/y /p:" + folder);
+    DustrelRun run = runDustrel("/l /p:" + folder + deep);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output.find(crlf("\nCleaning  " + folder + deep + "\\\n")), 0u) << run.output;
+    EXPECT_NE(run.output.find(crlf("\nDeleting  " + folder + deep + "\\~mid.tmp\n")), std::string::npos);
+    run = runDustrel("/y /p:" + folder);
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_GT(folder.size() + deeper.size(), 1000u);
     EXPECT_NE(run.output.find(crlf("\nDeleting  " + folder + deeper + "\\leaf\n")), std::string::npos) << run.output;
