@@ -4,7 +4,6 @@ static const RunOptions START_OPTIONS = {true, false, 0, false, false, false, tr
 
 RunOptions runOptions = START_OPTIONS;
 SystemFolders systemFolders;
-char targetFolder[PATH_BUFFER];
 TargetFolder runTarget;
 RunLog runLog;
 RunTotals runTotals;
@@ -31,7 +30,6 @@ void resetRunRecords()
 {
     runOptions = START_OPTIONS;
     systemFolders = SystemFolders{};
-    targetFolder[0] = '\0';
     runTarget.path[0] = L'\0';
     runTarget.shown[0] = '\0';
     runLog = RunLog{};

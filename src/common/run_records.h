@@ -58,7 +58,6 @@ struct RunTotals {
 
 extern RunOptions runOptions;
 extern SystemFolders systemFolders;
-extern char targetFolder[PATH_BUFFER];
 extern TargetFolder runTarget;
 extern RunLog runLog;
 extern RunTotals runTotals;

@@ -5,9 +5,9 @@
 #pragma once
 
 #define DUSTREL_NAME "Dustrel"
-#define DUSTREL_VERSION "1.30"
+#define DUSTREL_VERSION "1.40"
 #define DUSTREL_VERSION_MAJOR 1
-#define DUSTREL_VERSION_MINOR 30
+#define DUSTREL_VERSION_MINOR 40
 #define DUSTREL_DESCRIPTION "Dustrel - deletes temporary files"
 #define DUSTREL_COMPANY "The Dustrel developers"
 #define DUSTREL_COPYRIGHT "Copyright (c) 2026 The Dustrel developers"

@@ -1,6 +1,6 @@
 #pragma once
 
-// The answer to "Are you sure you want to clean up <targetFolder>?".
+// The answer to "Are you sure you want to clean up <the folder>?".
 enum Confirmation {
     confirmationGiven,     // answered Yes
     confirmationDeclined,  // answered No

@@ -1,7 +1,5 @@
 #include "main/run_log.h"
 
-#include <winternl.h>
-
 #include "common/ansi_text.h"
 #include "common/exact_ansi.h"
 #include "common/run_records.h"
@@ -10,6 +8,7 @@
 #include "console/summary_line.h"
 #include "main/library_call.h"
 #include "sweep/folder_trust.h"
+#include "sweep/open_in_folder.h"
 #include "sweep/trusted_way.h"
 
 enum { ACCOUNT_NAME = 256 };
@@ -72,26 +71,11 @@ static void appendLocalTime(TextBuilder* line)
 
 static HANDLE createInFolder(HANDLE folder, const WCHAR* name, unsigned units, ULONG disposition, DWORD* code)
 {
-    UNICODE_STRING nameString;
-    nameString.Buffer = const_cast<WCHAR*>(name);
-    nameString.Length = static_cast<USHORT>(units * sizeof(WCHAR));
-    nameString.MaximumLength = nameString.Length;
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &nameString, OBJ_CASE_INSENSITIVE, folder, nullptr);
-    IO_STATUS_BLOCK status;
-    HANDLE file = INVALID_HANDLE_VALUE;
     // Reading the log lets the run lock a byte of it to take its turn.
-    NTSTATUS result = NtCreateFile(&file, FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
-                                   &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, disposition,
-                                   FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT,
-                                   nullptr, 0);
-    if (result < 0) {
-        *code = RtlNtStatusToDosError(result);
-        return INVALID_HANDLE_VALUE;
-    }
-    *code = 0;
-    return file;
+    NamedOpen open = {folder, FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, disposition,
+                      FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT, true};
+    return openByName(&open, name, units, code);
 }
 
 // Opens the log by its name in the folder that holds it, or makes it there.

@@ -7,6 +7,24 @@
 
 #include <windows.h>
 
+// How a name is opened: in folder (nullptr: name is a full platform name),
+// with access (SYNCHRONIZE is always added), sharing, a disposition
+// (FILE_OPEN, FILE_CREATE) and the platform's open options (synchronous
+// access is always added); anyCase lets letter case differ, as the A and W
+// functions do.
+struct NamedOpen {
+    HANDLE folder;
+    DWORD access;
+    DWORD sharing;
+    ULONG disposition;
+    DWORD options;
+    bool anyCase;
+};
+
+// Opens or makes name (units UTF-16 units) as open says. Returns the
+// handle, or INVALID_HANDLE_VALUE with the Win32 code in *code.
+HANDLE openByName(const NamedOpen* open, const WCHAR* name, unsigned units, DWORD* code);
+
 // Opens name (units UTF-16 units) in folder with access, sharing and the
 // platform's open options (FILE_OPEN_REPARSE_POINT and synchronous access
 // are always added). Returns the handle, or INVALID_HANDLE_VALUE with the
