@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include "sweep/folder_trust.h"
+#include "sweep/open_in_folder.h"
 
 enum {
     MOST_HELD = LONGEST_PATH / 2 + 1,  // each folder takes a name and a backslash at least
@@ -10,7 +11,7 @@ enum {
 };
 
 static const DWORD WAY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE;  // never FILE_SHARE_DELETE
-static const DWORD WAY_ACCESS = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
+static const DWORD WAY_ACCESS = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
 
 static WCHAR fullPath[LONGEST_PATH + 1];
 static WCHAR rootName[LONGEST_PATH + 8];  // the root as the platform names it: \??\C:\ or \??\UNC\server\share\ ...
@@ -18,10 +19,14 @@ static HANDLE held[MOST_HELD];
 static unsigned heldCount;
 static unsigned linkEnd;
 static bool namedRoot;
+// Every step's final path is checked, not only its tag: a link that shows
+// no tag (Wine reaches through Unix links) was found on the way.
+static bool carefulWay;
 // The final path of the folder held last, and of the entry opened in it.
 static WCHAR heldFinalPath[FINAL_PATH_UNITS];
 static unsigned heldFinalUnits;
 static WCHAR openedFinalPath[FINAL_PATH_UNITS];
+static WCHAR namedFinalPath[FINAL_PATH_UNITS];  // where the path says the way leads
 
 static bool isSeparator(WCHAR c)
 {
@@ -113,32 +118,18 @@ static unsigned takeRoot()
     return fullPath[end] == L'\0' ? end : end + 1;
 }
 
-static HANDLE openByName(HANDLE folder, const WCHAR* name, unsigned units, DWORD access, DWORD options, DWORD* code)
+static HANDLE openWayEntry(HANDLE folder, const WCHAR* name, unsigned units, DWORD access, DWORD options, DWORD* code)
 {
-    UNICODE_STRING nameString;
-    nameString.Buffer = const_cast<WCHAR*>(name);
-    nameString.Length = static_cast<USHORT>(units * sizeof(WCHAR));
-    nameString.MaximumLength = nameString.Length;
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &nameString, OBJ_CASE_INSENSITIVE, folder, nullptr);
-    IO_STATUS_BLOCK status;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    NTSTATUS result = NtOpenFile(&handle, access, &attributes, &status, WAY_SHARING,
-                                 options | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT);
-    if (result < 0) {
-        *code = RtlNtStatusToDosError(result);
-        return INVALID_HANDLE_VALUE;
-    }
-    *code = 0;
-    return handle;
+    NamedOpen open = {folder, access, WAY_SHARING, FILE_OPEN, options | FILE_OPEN_FOR_BACKUP_INTENT, true};
+    return openByName(&open, name, units, code);
 }
 
 // Some folders let an account pass through without reading their owner.
 static HANDLE openFolder(HANDLE folder, const WCHAR* name, unsigned units, DWORD access, DWORD options, DWORD* code)
 {
-    HANDLE opened = openByName(folder, name, units, access, options | FILE_DIRECTORY_FILE, code);
+    HANDLE opened = openWayEntry(folder, name, units, access, options | FILE_DIRECTORY_FILE, code);
     if (opened == INVALID_HANDLE_VALUE && *code == ERROR_ACCESS_DENIED)
-        opened = openByName(folder, name, units, access & ~READ_CONTROL, options | FILE_DIRECTORY_FILE, code);
+        opened = openWayEntry(folder, name, units, access & ~READ_CONTROL, options | FILE_DIRECTORY_FILE, code);
     return opened;
 }
 
@@ -157,10 +148,18 @@ static bool isNameSurrogate(HANDLE handle)
            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
 }
 
+// The final path of the folder held last, asked only when needed.
+static void readHeldFinalPath()
+{
+    if (heldFinalUnits == 0 && heldCount > 0)
+        heldFinalUnits = finalPathOf(held[heldCount - 1], heldFinalPath);
+}
+
 bool reachesAnotherPath(HANDLE opened, const WCHAR* name, unsigned nameUnits)
 {
     if (isNameSurrogate(opened))
         return true;
+    readHeldFinalPath();
     unsigned units = finalPathOf(opened, openedFinalPath);
     if (units == 0 || heldFinalUnits == 0)
         return false;  // where the platform keeps no final path, the tag alone tells
@@ -179,23 +178,43 @@ bool reachesAnotherPath(HANDLE opened, const WCHAR* name, unsigned nameUnits)
 static void holdFolder(HANDLE folder)
 {
     held[heldCount++] = folder;
-    heldFinalUnits = finalPathOf(folder, heldFinalPath);
+    heldFinalUnits = 0;
+}
+
+// Whether what handle reaches lies where fullPath, up to end, says: the
+// root's final path and the names after it. One comparison for the whole
+// way, as long as no link hides on it.
+static bool liesAsNamed(HANDLE handle, unsigned rootEnd, unsigned end)
+{
+    unsigned units = finalPathOf(held[0], namedFinalPath);
+    unsigned reached = finalPathOf(handle, openedFinalPath);
+    if (units == 0 || reached == 0)
+        return true;  // where the platform keeps no final path, the tags alone tell
+    for (unsigned at = rootEnd; at < end; ++at) {
+        bool separator = isSeparator(fullPath[at]);
+        if (separator && namedFinalPath[units - 1] == L'\\')
+            continue;
+        if (units == FINAL_PATH_UNITS)
+            return false;
+        namedFinalPath[units++] = separator ? L'\\' : fullPath[at];
+    }
+    if (units > reached && namedFinalPath[units - 1] == L'\\')
+        --units;  // a root's final path ends in a backslash, a folder's does not
+    return units == reached && CompareStringOrdinal(namedFinalPath, static_cast<int>(units), openedFinalPath,
+                                                    static_cast<int>(reached), TRUE) == CSTR_EQUAL;
 }
 
 // Opens the root by its platform name; the way holds it when opened is
 // nullptr.
 static DWORD openRoot(DWORD access, HANDLE* opened)
 {
-    UNICODE_STRING nameString;
-    RtlInitUnicodeString(&nameString, rootName);
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &nameString, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
-    IO_STATUS_BLOCK status;
-    HANDLE root = INVALID_HANDLE_VALUE;
-    NTSTATUS result = NtOpenFile(&root, access, &attributes, &status, WAY_SHARING,
-                                 FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT);
-    if (result < 0)
-        return RtlNtStatusToDosError(result);
+    unsigned units = 0;
+    while (rootName[units] != L'\0')
+        ++units;
+    DWORD code = 0;
+    HANDLE root = openWayEntry(nullptr, rootName, units, access, FILE_DIRECTORY_FILE, &code);
+    if (root == INVALID_HANDLE_VALUE)
+        return code;
     if (opened != nullptr)
         *opened = root;
     else
@@ -215,7 +234,9 @@ static HANDLE openNext(const WCHAR* name, unsigned units, DWORD access, DWORD* c
 {
     HANDLE parent = held[heldCount - 1];
     HANDLE opened = openFolder(parent, name, units, access, FILE_OPEN_REPARSE_POINT, code);
-    if (opened == INVALID_HANDLE_VALUE || !reachesAnotherPath(opened, name, units))
+    if (opened == INVALID_HANDLE_VALUE)
+        return opened;
+    if (!(carefulWay ? reachesAnotherPath(opened, name, units) : isNameSurrogate(opened)))
         return opened;
     bool asItself = isNameSurrogate(opened);
     if (!onlyTrustedCanChange(parent)) {
@@ -232,11 +253,12 @@ static HANDLE openNext(const WCHAR* name, unsigned units, DWORD access, DWORD* c
 
 // Walks fullPath from its root through every component but the last,
 // holding each folder; *last receives the last component, empty when the
-// path names a root.
-static DWORD walkToLast(const WCHAR** last, unsigned* lastUnits)
+// path names a root, and *rootEnd where the root ends.
+static DWORD walkToLast(const WCHAR** last, unsigned* lastUnits, unsigned* rootEnd)
 {
     releaseWay();
     unsigned at = takeRoot();
+    *rootEnd = at;
     if (at == 0)
         return ERROR_INVALID_NAME;
     unsigned rest = at;
@@ -271,19 +293,29 @@ static DWORD walkToLast(const WCHAR** last, unsigned* lastUnits)
     return code;
 }
 
+// The way is walked trusting the tags of what it opens, and the end
+// reached is checked against the path once; where they differ, a link
+// hides on the way, and it is walked again checking every step.
 DWORD openFolderWay(const WCHAR* path, DWORD access, HANDLE* folder)
 {
     *folder = INVALID_HANDLE_VALUE;
     namedRoot = false;
-    const WCHAR* last = nullptr;
-    unsigned lastUnits = 0;
     DWORD code = takeFullPath(path);
-    if (code == 0)
-        code = walkToLast(&last, &lastUnits);
-    if (code == 0 && lastUnits == 0)
-        code = openRoot(access, folder);
-    else if (code == 0)
-        *folder = openNext(last, lastUnits, access, &code);
+    for (carefulWay = false; code == 0; carefulWay = true) {
+        const WCHAR* last = nullptr;
+        unsigned lastUnits = 0;
+        unsigned rootEnd = 0;
+        code = walkToLast(&last, &lastUnits, &rootEnd);
+        if (code == 0 && lastUnits == 0)
+            return openRoot(access, folder);
+        if (code == 0)
+            *folder = openNext(last, lastUnits, access, &code);
+        unsigned end = static_cast<unsigned>(last - fullPath) + lastUnits;
+        if (code != 0 || carefulWay || liesAsNamed(*folder, rootEnd, end))
+            break;
+        CloseHandle(*folder);
+        *folder = INVALID_HANDLE_VALUE;
+    }
     return code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code;  // a folder is a path
 }
 
@@ -291,10 +323,15 @@ DWORD openParentWay(const WCHAR* path, HANDLE* folder, const WCHAR** name, unsig
 {
     namedRoot = false;
     DWORD code = takeFullPath(path);
-    if (code == 0)
-        code = walkToLast(name, nameUnits);
-    if (code == 0 && *nameUnits == 0)
-        code = ERROR_INVALID_NAME;  // a root is no file
+    for (carefulWay = false; code == 0; carefulWay = true) {
+        unsigned rootEnd = 0;
+        code = walkToLast(name, nameUnits, &rootEnd);
+        if (code == 0 && *nameUnits == 0)
+            code = ERROR_INVALID_NAME;  // a root is no file
+        unsigned end = code == 0 ? static_cast<unsigned>(*name - fullPath) : 0;
+        if (code != 0 || carefulWay || liesAsNamed(held[heldCount - 1], rootEnd, end))
+            break;
+    }
     *folder = code == 0 ? held[heldCount - 1] : INVALID_HANDLE_VALUE;
     return code;
 }
