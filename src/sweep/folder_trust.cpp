@@ -79,23 +79,21 @@ static union {
     BYTE bytes[SECURITY_BUFFER];
 } security;
 
-// The owner of what handle reaches, or nullptr; its DACL in *dacl when asked.
-static PSID readOwner(HANDLE handle, PACL* dacl)
+// The owner and, when asked, the DACL of what handle reaches; nullptr when
+// they cannot be read.
+static PSECURITY_DESCRIPTOR readSecurity(HANDLE handle, bool withDacl)
 {
-    SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | (dacl != nullptr ? DACL_SECURITY_INFORMATION : 0);
+    SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | (withDacl ? DACL_SECURITY_INFORMATION : 0);
     ULONG needed = 0;
-    if (NtQuerySecurityObject(handle, wanted, &security, sizeof security, &needed) < 0)
-        return nullptr;
+    return NtQuerySecurityObject(handle, wanted, &security, sizeof security, &needed) >= 0 ? &security : nullptr;
+}
+
+static PSID ownerOf(PSECURITY_DESCRIPTOR descriptor)
+{
     PSID owner = nullptr;
     BOOLEAN defaulted = FALSE;
-    if (RtlGetOwnerSecurityDescriptor(&security, &owner, &defaulted) < 0)
+    if (descriptor == nullptr || RtlGetOwnerSecurityDescriptor(descriptor, &owner, &defaulted) < 0)
         return nullptr;
-    if (dacl != nullptr) {
-        BOOLEAN present = FALSE;
-        *dacl = nullptr;
-        if (RtlGetDaclSecurityDescriptor(&security, &present, dacl, &defaulted) < 0 || !present)
-            *dacl = nullptr;  // no DACL: everyone may do anything
-    }
     return owner;
 }
 
@@ -118,12 +116,15 @@ static bool grantsChangeToOther(const ACE_HEADER* ace, bool ownerTrusted)
     return !isTrusted(sid) && !(ownerTrusted && RtlEqualSid(sid, sidOf(&OWNER_RIGHTS)));
 }
 
-bool onlyTrustedCanChange(HANDLE folder)
+bool onlyTrustedMayChange(PSECURITY_DESCRIPTOR descriptor)
 {
+    PSID owner = ownerOf(descriptor);
     PACL dacl = nullptr;
-    PSID owner = readOwner(folder, &dacl);
-    if (owner == nullptr || dacl == nullptr || !isTrusted(owner))
-        return false;
+    BOOLEAN present = FALSE;
+    BOOLEAN defaulted = FALSE;
+    if (owner == nullptr || !isTrusted(owner) ||
+        RtlGetDaclSecurityDescriptor(descriptor, &present, &dacl, &defaulted) < 0 || !present || dacl == nullptr)
+        return false;  // no DACL: everyone may do anything
     for (ULONG i = 0; i < dacl->AceCount; ++i) {
         void* ace = nullptr;
         if (RtlGetAce(dacl, i, &ace) < 0 || grantsChangeToOther(static_cast<ACE_HEADER*>(ace), true))
@@ -132,8 +133,14 @@ bool onlyTrustedCanChange(HANDLE folder)
     return true;
 }
 
+bool onlyTrustedCanChange(HANDLE folder)
+{
+    PSECURITY_DESCRIPTOR descriptor = readSecurity(folder, true);
+    return descriptor != nullptr && onlyTrustedMayChange(descriptor);
+}
+
 bool ownedByRunningAccount(HANDLE file)
 {
-    PSID owner = readOwner(file, nullptr);
+    PSID owner = ownerOf(readSecurity(file, false));
     return owner != nullptr && isRunningOrAdministrative(owner);
 }

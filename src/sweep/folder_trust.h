@@ -13,6 +13,9 @@
 // too when that cannot be read.
 bool onlyTrustedCanChange(HANDLE folder);
 
+// The same judgment on a folder's security descriptor, read already.
+bool onlyTrustedMayChange(PSECURITY_DESCRIPTOR descriptor);
+
 // True when the file's owner is the account the run runs as, SYSTEM or the
 // Administrators group.
 bool ownedByRunningAccount(HANDLE file);

@@ -13,8 +13,11 @@
 #include "console/output_stream.h"
 #include "harness.h"
 #include "sweep/protected_folder.h"
+#include "sweep/folder_trust.h"
 #include "sweep/same_day.h"
 #include "sweep/trusted_way.h"
+
+#include <sddl.h>  // after windows.h, which defines what it needs
 
 namespace {
 
@@ -59,6 +62,56 @@ TEST(System, StampsThatAreNoTimeSpareOnlyInDoubt)
     EXPECT_TRUE(sparedByDate(old, old, now)) << "accessed today is enough";
     EXPECT_TRUE(sparedByDate(noTime, old, old)) << "doubt spares";
     EXPECT_FALSE(sparedByDate(none, none, none)) << "no time kept is not recent, even west of UTC";
+}
+
+// Who may change a folder, from its owner and DACL as Windows keeps them
+// (Wine derives both from the Unix owner and mode, so the sweep scenarios
+// reach only the owner and Everyone's write): a link in it is followed only
+// when no account but the running one, SYSTEM, the Administrators and
+// TrustedInstaller may add, delete or rename its entries or change its DACL
+// or owner. An entry that applies only to what the folder holds, a denial,
+// or the right to delete the folder itself changes nothing.
+TEST(System, OnlyTrustedAccountsMayChangeAFolder)
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } account;
+    DWORD needed = 0;
+    GetTokenInformation(token, TokenUser, &account, sizeof account, &needed);
+    CloseHandle(token);
+    wchar_t* running = nullptr;
+    ConvertSidToStringSidW(account.user.User.Sid, &running);
+    const std::wstring me = running, installer = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    LocalFree(running);
+    struct {
+        bool trusted;
+        std::wstring sddl;
+    } cases[] = {
+        {true, L"O:BAD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;FRFX;;;BU)"}, {true, L"O:SYD:(A;OICIIO;FA;;;CO)(A;OICIIO;FA;;;WD)"},
+        {true, L"O:BAD:(A;;SD;;;BU)"}, {true, L"O:BAD:(D;;FA;;;WD)(A;;FR;;;WD)"}, {true, L"O:BAD:"},
+        {true, L"O:BAD:(A;;FA;;;OW)"}, {true, L"O:" + me + L"D:(A;;FA;;;" + me + L")"},
+        {true, L"O:" + installer + L"D:(A;;FA;;;" + installer + L")"},
+        {false, L"O:BAD:(A;;0x4;;;AU)"}, {false, L"O:BAD:(A;;0x2;;;BU)"}, {false, L"O:BAD:(A;;0x40;;;WD)"},
+        {false, L"O:BAD:(A;;GW;;;WD)"}, {false, L"O:BAD:(A;;GA;;;IU)"}, {false, L"O:BAD:(A;;WD;;;BU)"},
+        {false, L"O:BAD:(A;;WO;;;BU)"}, {false, L"O:BAD:(A;OI;FA;;;WD)"}, {false, L"O:BUD:(A;;FA;;;BA)"},
+        {false, L"O:BUD:(A;;FR;;;OW)"}, {false, L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;BA)"},
+    };
+    for (const auto& c : cases) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                                          nullptr));
+        EXPECT_EQ(onlyTrustedMayChange(descriptor), c.trusted) << std::string(c.sddl.begin(), c.sddl.end());
+        LocalFree(descriptor);
+    }
+    // No DACL at all lets everyone do anything (Wine's SDDL gives an empty one for it).
+    SECURITY_DESCRIPTOR open;
+    InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&open, account.user.User.Sid, FALSE);
+    SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
+    EXPECT_FALSE(onlyTrustedMayChange(&open));
 }
 
 // Whether /A refuses the folder a path reaches: by its name as a root, or
