@@ -149,13 +149,17 @@ static DWORD openLogFile(const WCHAR* path)
     const WCHAR* name = nullptr;
     unsigned units = 0;
     bool made = false;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const char* unfit = nullptr;
     DWORD code = openParentWay(path, &folder, &name, &units);
-    HANDLE file = code == 0 ? openOrMake(folder, name, units, &made, &code) : INVALID_HANDLE_VALUE;
-    const char* unfit = file != INVALID_HANDLE_VALUE ? unfitLog(file, name, units, made) : nullptr;
-    if (code == LINK_NOT_FOLLOWED && file == INVALID_HANDLE_VALUE && folder == INVALID_HANDLE_VALUE)
+    if (code == LINK_NOT_FOLLOWED)
         writeLinkCause();
-    else if (code == LINK_NOT_FOLLOWED)
-        unfit = "it is a link.";
+    else if (code == 0)
+        file = openOrMake(folder, name, units, &made, &code);
+    if (file != INVALID_HANDLE_VALUE)
+        unfit = unfitLog(file, name, units, made);
+    else if (code == LINK_NOT_FOLLOWED && folder != INVALID_HANDLE_VALUE)
+        unfit = "it is a link.";  // at its name, leading nowhere
     releaseWay();
     if (unfit != nullptr) {
         lstrcpyA(failureCause, unfit);
