@@ -198,7 +198,8 @@ static bool isRefusedFolder(const SweepLevel* level)
     cutPathToFolder(level);
     if (!runOptions.allFiles)
         return false;
-    return (level == &levels[0] && wayNamedARoot()) || isProtectedFolder(level->listing.folder);
+    bool held = level->listing.folder != INVALID_HANDLE_VALUE;
+    return (level == &levels[0] && wayNamedARoot()) || (held && isProtectedFolder(level->listing.folder));
 }
 
 // Under /A a folder that must not be emptied is refused before its listing

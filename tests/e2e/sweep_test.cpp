@@ -133,6 +133,7 @@ const Scenario scenarios[] = {
      "|  [22]  [20]", "*"},
     {0, "a.tmp", "/y /q /p:%T", 0, "", ""},
     {0, "", "/y /p:%T\\missing\\\\", ERROR_PATH_NOT_FOUND, "|Cleaning missing\\%R", ""},
+    {0, "", "/y /a /p:%T\\missing", ERROR_PATH_NOT_FOUND, "|Cleaning missing\\%R", ""},
     // Faults for real: a file in use in a folder (the read-only and hidden bits of both come back;
     // below the top level, its code does not reach the exit code), a folder in use, a read-only file.
     {0, "^~d/|!^~d/busy", "/y /p:%T", 0, "|Cleaning |Scanning ~d\\|Deleting ~d\\busy !32|Removing ~d\\|NotEmpty ~d\\%R", "*"},
