@@ -116,9 +116,7 @@ static DWORD openLogWhenAsked(const char* commandTail)
 {
     if (logFileArgument() == nullptr)
         return 0;
-    stopFileRedirection();
     DWORD code = openRunLog(logFileArgument(), commandTail);
-    restoreFileRedirection();
     return code == 0 ? 0 : failLog(code);
 }
 
@@ -307,11 +305,8 @@ static DWORD runWithLog(bool* summaryWritten)
 static DWORD refuseWithRecord(const char* commandTail)
 {
     bool logged = logFileArgument() != nullptr && !logOptionRefused();
-    if (logged) {
-        stopFileRedirection();
+    if (logged)
         logged = openRunLog(logFileArgument(), commandTail) == 0;
-        restoreFileRedirection();
-    }
     DWORD code = refuseArgument();
     return logged ? closeLog(code, false) : code;
 }

@@ -6,6 +6,7 @@
 #include "common/version.h"
 #include "console/output_stream.h"
 #include "console/summary_line.h"
+#include "main/file_redirection.h"
 #include "main/library_call.h"
 #include "sweep/folder_trust.h"
 #include "sweep/open_in_folder.h"
@@ -183,7 +184,11 @@ DWORD openRunLog(const WCHAR* path, const char* commandTail)
     appendText(&line, ", ");
     appendAccount(&line);
     appendText(&line, ": ");
+    // The account's name is looked up first: system libraries load only
+    // with the redirection of 32-bit programs on.
+    stopFileRedirection();
     DWORD code = openLogFile(path);
+    restoreFileRedirection();
     if (code == 0)
         code = markRunLog();
     if (code == 0) {
