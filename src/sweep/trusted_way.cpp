@@ -326,8 +326,8 @@ DWORD openParentWay(const WCHAR* path, HANDLE* folder, const WCHAR** name, unsig
     for (carefulWay = false; code == 0; carefulWay = true) {
         unsigned rootEnd = 0;
         code = walkToLast(name, nameUnits, &rootEnd);
-        if (code == 0 && *nameUnits == 0)
-            code = ERROR_INVALID_NAME;  // a root is no file
+        if (code == 0 && (*nameUnits == 0 || (*name)[*nameUnits] != L'\0'))
+            code = ERROR_INVALID_NAME;  // a root, or a name that a backslash ends, is no file
         unsigned end = code == 0 ? static_cast<unsigned>(*name - fullPath) : 0;
         if (code != 0 || carefulWay || liesAsNamed(held[heldCount - 1], rootEnd, end))
             break;

@@ -235,6 +235,7 @@ TEST(Run, LogOthersPreparedEndsTheRunWith110)
         {folder + "\\dangling.log", "it is a link."}, {folder + "\\shared\\logs\\x.log", linked},
         {target + "\\~their.tmp", "it belongs to another account."}, {folder + "\\COM1", cause(ERROR_PATH_NOT_FOUND)},
         {"\\\\.\\COM1", cause(ERROR_PATH_NOT_FOUND)}, {folder, cause(ERROR_ACCESS_DENIED)},
+        {folder + "\\logs\\", cause(ERROR_INVALID_NAME)},
         {folder + "\\held.log", cause(ERROR_SHARING_VIOLATION)},
     };
     for (const auto& c : cases) {
@@ -248,6 +249,7 @@ TEST(Run, LogOthersPreparedEndsTheRunWith110)
     EXPECT_EQ(readFile(target + "\\~their.tmp"), "theirs");
     EXPECT_FALSE(exists(folder + "\\private\\made.log"));
     EXPECT_FALSE(exists(folder + "\\private\\x.log"));
+    EXPECT_FALSE(exists(folder + "\\logs")) << "a folder's path made a file";
     EXPECT_EQ(readFile("T:\\ports\\com1"), "");
 
     DustrelRun run = runDustrel("/y /p:" + target + " /log:" + folder + "\\trusted\\y.log");
