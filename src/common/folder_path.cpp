@@ -35,7 +35,7 @@ int normalizeFolder(char* path)
     return copyFolderInNormalForm(path, path);
 }
 
-int normalizeWideFolder(WCHAR* path)
+unsigned normalizeWideFolder(WCHAR* path)
 {
     unsigned units = 0;
     while (path[units] != L'\0')
@@ -46,5 +46,5 @@ int normalizeWideFolder(WCHAR* path)
         return 0;
     path[units] = L'\\';
     path[units + 1] = L'\0';
-    return 1;
+    return units + 1;
 }

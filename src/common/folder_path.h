@@ -15,5 +15,6 @@ int normalizeFolder(char* path);
 int copyFolderInNormalForm(char* folder, const char* path);
 
 // Brings a UTF-16 path (a buffer of LONGEST_PATH + 2 units) into folder
-// normal form in place. Returns 1, or 0 when it would not fit.
-int normalizeWideFolder(WCHAR* path);
+// normal form in place. Returns its length in units, or 0 when it would not
+// fit.
+unsigned normalizeWideFolder(WCHAR* path);

@@ -7,7 +7,7 @@ enum {
     // The log is written whole lines at a time, so that runs that append
     // to one log never splice each other's lines: its block holds the
     // longest line, a path of the longest length and its words.
-    LOG_BLOCK = 2 * 32767 + 1024,
+    LOG_BLOCK = SHOWN_PATH_BUFFER + 1024,
     MOST_TURN_TRIES = 10000,  // about ten seconds: one who holds the turn longer is not waited for
 };
 

@@ -20,9 +20,7 @@ enum {
     LOG_FAILED = ERROR_OPEN_FAILED,  // the log could not be opened or written: its own code for scripts
 };
 
-// Folders at the longest, and their shown form.
 static WCHAR environmentValue[LONGEST_PATH + 2];
-static char shownPath[SHOWN_PATH_BUFFER];
 
 // Three texts one after the other in a message line.
 static void joinText(char* message, const char* first, const char* middle, const char* last)
@@ -195,11 +193,9 @@ static DWORD chooseTargetFolder()
         if (code != 0)
             return failRun("\nFailed to retrieve the path of the TEMP folder.\n\n", code);
     }
-    if (!normalizeWideFolder(runTarget.path))
+    unsigned units = normalizeWideFolder(runTarget.path);
+    if (units == 0)
         return failRun("\nThe folder path is too long.\n\n", ERROR_FILENAME_EXCED_RANGE);
-    unsigned units = 0;
-    while (runTarget.path[units] != L'\0')
-        ++units;
     readExactly(runTarget.path, units, runTarget.shown, sizeof runTarget.shown, nullptr);
     return 0;
 }
@@ -220,11 +216,8 @@ static DWORD openTargetFolder(HANDLE* folder)
 // before anything is asked or touched.
 static DWORD refuseLink()
 {
-    unsigned units = 0;
-    const WCHAR* link = untrustedLink(&units);
-    readExactly(link, units, shownPath, sizeof shownPath, nullptr);
     emit("\nThe link \"", 0);
-    emit(shownPath, 0);
+    emit(shownUntrustedLink(), 0);
     return failRun("\" is not followed: other accounts can change the folder that holds it.\n\n", LINK_NOT_FOLLOWED);
 }
 

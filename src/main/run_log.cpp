@@ -1,7 +1,6 @@
 #include "main/run_log.h"
 
 #include "common/ansi_text.h"
-#include "common/exact_ansi.h"
 #include "common/run_records.h"
 #include "common/version.h"
 #include "console/output_stream.h"
@@ -120,14 +119,10 @@ static const char* unfitLog(HANDLE file, const WCHAR* name, unsigned units, bool
 // Names the link on the way that was not followed.
 static void writeLinkCause()
 {
-    unsigned units = 0;
-    const WCHAR* link = untrustedLink(&units);
-    char shown[SHOWN_PATH_BUFFER];
-    readExactly(link, units, shown, sizeof shown, nullptr);
     TextBuilder text;
     startText(&text, failureCause, sizeof failureCause);
     appendText(&text, "other accounts can change the folder that holds the link \"");
-    appendText(&text, shown);
+    appendText(&text, shownUntrustedLink());
     appendText(&text, "\" on its way.");
 }
 

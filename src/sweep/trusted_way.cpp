@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include "common/exact_ansi.h"
 #include "sweep/folder_trust.h"
 #include "sweep/open_in_folder.h"
 
@@ -15,6 +16,8 @@ static const DWORD WAY_ACCESS = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONT
 
 static WCHAR fullPath[LONGEST_PATH + 1];
 static WCHAR rootName[LONGEST_PATH + 8];  // the root as the platform names it: \??\C:\ or \??\UNC\server\share\ ...
+static unsigned rootUnits;
+static char shownLink[SHOWN_PATH_BUFFER];
 static HANDLE held[MOST_HELD];
 static unsigned heldCount;
 static unsigned linkEnd;
@@ -108,13 +111,12 @@ static unsigned takeRoot()
         namedRoot = count == 2;  // a server without a share, or no server at all
         return 0;
     }
-    unsigned prefixUnits = 0;
-    while (prefix[prefixUnits] != L'\0')
-        ++prefixUnits;
+    unsigned prefixUnits = static_cast<unsigned>(lstrlenW(prefix));
     copyUnits(rootName, prefix, prefixUnits);
     copyUnits(rootName + prefixUnits, fullPath + start, end - start);
-    rootName[prefixUnits + end - start] = L'\\';
-    rootName[prefixUnits + end - start + 1] = L'\0';
+    rootUnits = prefixUnits + end - start + 1;
+    rootName[rootUnits - 1] = L'\\';
+    rootName[rootUnits] = L'\0';
     return fullPath[end] == L'\0' ? end : end + 1;
 }
 
@@ -208,11 +210,8 @@ static bool liesAsNamed(HANDLE handle, unsigned rootEnd, unsigned end)
 // nullptr.
 static DWORD openRoot(DWORD access, HANDLE* opened)
 {
-    unsigned units = 0;
-    while (rootName[units] != L'\0')
-        ++units;
     DWORD code = 0;
-    HANDLE root = openWayEntry(nullptr, rootName, units, access, FILE_DIRECTORY_FILE, &code);
+    HANDLE root = openWayEntry(nullptr, rootName, rootUnits, access, FILE_DIRECTORY_FILE, &code);
     if (root == INVALID_HANDLE_VALUE)
         return code;
     if (opened != nullptr)
@@ -336,10 +335,10 @@ DWORD openParentWay(const WCHAR* path, HANDLE* folder, const WCHAR** name, unsig
     return code;
 }
 
-const WCHAR* untrustedLink(unsigned* units)
+const char* shownUntrustedLink()
 {
-    *units = linkEnd;
-    return fullPath;
+    readExactly(fullPath, linkEnd, shownLink, sizeof shownLink, nullptr);
+    return shownLink;
 }
 
 bool wayNamedARoot()

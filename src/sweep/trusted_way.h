@@ -16,7 +16,7 @@ enum { LINK_NOT_FOLLOWED = ERROR_CANT_ACCESS_FILE };  // a link others may have 
 // Opens the folder that path (UTF-16, absolute or relative, any length)
 // names, with access (SYNCHRONIZE is needed), and holds the folders above it. Returns 0 and the
 // folder's handle in *folder (the caller's to close), or the code of the
-// failure: LINK_NOT_FOLLOWED, with untrustedLink() naming the link.
+// failure: LINK_NOT_FOLLOWED, with shownUntrustedLink() naming the link.
 DWORD openFolderWay(const WCHAR* path, DWORD access, HANDLE* folder);
 
 // Holds the way to the folder that holds the file path names. Returns 0,
@@ -28,8 +28,9 @@ DWORD openParentWay(const WCHAR* path, HANDLE* folder, const WCHAR** name, unsig
 // reaches something else than that name: a link.
 bool reachesAnotherPath(HANDLE opened, const WCHAR* name, unsigned nameUnits);
 
-// The full path up to and including the link that was not followed.
-const WCHAR* untrustedLink(unsigned* units);
+// The full path up to and including the link that was not followed, as
+// lines show it ("?" for what the ANSI code page cannot spell exactly).
+const char* shownUntrustedLink();
 
 // Whether the folder the way last reached was named as a root: a drive,
 // a share or a volume with no folder below it.
